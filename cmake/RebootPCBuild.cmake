@@ -1,0 +1,34 @@
+# Compiler settings shared by every target of the project.
+
+function(rebootpc_strict target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /WX /utf-8 /permissive-)
+    target_compile_definitions(${target} PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    if(WIN32)
+      target_compile_definitions(${target} PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
+        _WIN32_WINNT=0x0601)
+    endif()
+    if(REBOOTPC_SANITIZE)
+      target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=all)
+      target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+  endif()
+endfunction()
+
+# A Windows executable: Unicode entry point, no MinGW runtime DLLs at load time.
+function(rebootpc_windows_exe target)
+  rebootpc_strict(${target})
+  if(MINGW)
+    target_link_options(${target} PRIVATE -municode -static -static-libgcc -static-libstdc++)
+  endif()
+endfunction()
+
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  # ctest runs every Windows program through Wine with this build tree's private prefix.
+  set(REBOOTPC_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      ${CMAKE_SOURCE_DIR}/tools/wine-run --prefix ${REBOOTPC_WINEPREFIX} CACHE STRING "" FORCE)
+endif()

@@ -1,0 +1,43 @@
+# Test helpers. Every test is a GoogleTest program registered as one ctest test with its labels
+# and a timeout; programs that open windows share one desktop and take the "desktop" lock.
+#
+#   rebootpc_test(NAME name LABELS label... SOURCES file... [LIBS lib...] [GUI] [TIMEOUT seconds])
+#     A Windows test program, run under Wine by the cross-compiling emulator.
+#   rebootpc_native_test(NAME name SOURCES file... [TIMEOUT seconds])
+#     A Linux test program of platform-free code, label "native".
+
+set(REBOOTPC_DEFAULT_TIMEOUT 120)
+
+function(rebootpc_test)
+  cmake_parse_arguments(T "GUI" "NAME;TIMEOUT" "LABELS;SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT ${REBOOTPC_DEFAULT_TIMEOUT})
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/resources/manifest.rc)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} rebootpc_test_support gtest)
+  rebootpc_windows_exe(${T_NAME})
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  # The program's own watchdog fires a little before ctest's timeout, so a hang is reported
+  # by the program itself.
+  math(EXPR watchdog "${T_TIMEOUT} - 5")
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "REBOOTPC_TEST_WATCHDOG=${watchdog}")
+  if(T_GUI)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
+endfunction()
+
+function(rebootpc_native_test)
+  if(WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT ${REBOOTPC_DEFAULT_TIMEOUT})
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  rebootpc_strict(${T_NAME})
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set_tests_properties(${T_NAME} PROPERTIES LABELS native TIMEOUT ${T_TIMEOUT})
+endfunction()

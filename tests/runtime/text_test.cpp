@@ -1,0 +1,124 @@
+#include "runtime/text.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct NumberCase {
+  std::int64_t value;
+  const wchar_t* text;
+};
+
+TEST(NumberToText, DecimalWithMinusNoGroupingNoLeadingZeros) {
+  const NumberCase cases[] = {
+      {0, L"0"},
+      {-1, L"-1"},
+      {7, L"7"},
+      {512, L"512"},
+      {-32000, L"-32000"},
+      {1000000, L"1000000"},
+      {INT64_MAX, L"9223372036854775807"},
+      {INT64_MIN, L"-9223372036854775808"},
+  };
+  for (const auto& c : cases) {
+    const Text text = NumberToText(c.value);
+    EXPECT_STREQ(text.c_str(), c.text) << c.value;
+    EXPECT_EQ(text.size(), TextLength(c.text));
+  }
+}
+
+TEST(TextLength, CountsUnitsBeforeTheTerminator) {
+  EXPECT_EQ(TextLength(nullptr), 0);
+  EXPECT_EQ(TextLength(L""), 0);
+  EXPECT_EQ(TextLength(L"abc"), 3);
+  EXPECT_EQ(TextLength(L"\xD83D\xDE00"), 2) << "a surrogate pair counts two units";
+}
+
+struct EqualCase {
+  const wchar_t* a;
+  const wchar_t* b;
+  int equal;
+};
+
+TEST(TextEqual, UnitForUnitCaseSensitiveNullIsEmpty) {
+  const EqualCase cases[] = {
+      {nullptr, L"", 1}, {L"", nullptr, 1},   {nullptr, nullptr, 1}, {L"abc", L"abc", 1},
+      {L"abc", L"ABC", 0}, {L"abc", L"ab", 0}, {L"ab", L"abc", 0},    {nullptr, L"a", 0},
+      {L"\xD83D\xDE00", L"\xD83D\xDE00", 1}, {L"e\x0301", L"\x00E9", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TextEqual(c.a, c.b), c.equal) << (c.a ? "a" : "null a") << " / " << (c.b ? "b" : "null b");
+  }
+}
+
+TEST(FormatText, FormatsTheRuntimeNames) {
+  wchar_t buffer[64];
+  EXPECT_EQ(FormatText(buffer, L"WindowClass_%I64d", static_cast<long long>(-5)), 14);
+  EXPECT_STREQ(buffer, L"WindowClass_-5");
+  FormatText(buffer, L"Orv_GadgetStack_%I64i", static_cast<long long>(1234567890123));
+  EXPECT_STREQ(buffer, L"Orv_GadgetStack_1234567890123");
+  FormatText(buffer, L"%ls=%d", L"key", 42);
+  EXPECT_STREQ(buffer, L"key=42");
+}
+
+TEST(Text, CopiesAndMovesKeepTheirUnits) {
+  Text a = L"hello";
+  Text b = a;
+  Text c = static_cast<Text&&>(a);
+  EXPECT_STREQ(b.c_str(), L"hello");
+  EXPECT_STREQ(c.c_str(), L"hello");
+  EXPECT_STREQ(a.c_str(), L"") << "a moved-from text is empty";
+  b = L"x";
+  c = b;
+  EXPECT_STREQ(c.c_str(), L"x");
+  Text empty(nullptr);
+  EXPECT_TRUE(empty.empty());
+  EXPECT_STREQ(empty.c_str(), L"");
+  EXPECT_STREQ(TextJoin({L"User Notification:\r\n(", NumberToText(512).c_str(), L" Chars Left)"}).c_str(),
+               L"User Notification:\r\n(512 Chars Left)");
+}
+
+TEST(Text, KeepsEmbeddedUnitsBeyondASurrogate) {
+  const wchar_t units[] = {L'a', 0xD800, 0xDC00, L'b', 0};
+  const Text text(units, 4);
+  EXPECT_EQ(text.size(), 4);
+  EXPECT_EQ(text.c_str()[1], 0xD800);
+}
+
+TEST(TextScratch, GrowsWithSlackAndShrinksBackTowardOneMebibyte) {
+  ASSERT_NE(TextScratch(4), nullptr);
+  const std::size_t small = TextScratchBytes();
+  EXPECT_GE(small, 10u);
+
+  // A result longer than 1 MiB is handed back whole...
+  const std::size_t units = 700000;  // 1.4 MB of UTF-16
+  std::wstring big(units, L'x');
+  big[units - 1] = L'!';
+  const Text whole = TextJoin({big.c_str()});
+  EXPECT_EQ(whole.size(), static_cast<std::int64_t>(units));
+  EXPECT_EQ(whole.c_str()[units - 1], L'!');
+  EXPECT_EQ(TextScratchBytes(), (units + 1) * 2 + 16384) << "grown to the need plus 16384 bytes";
+
+  // ...and the scratch buffer shrinks back toward 1 MiB at its next use.
+  TextScratch(10);
+  EXPECT_EQ(TextScratchBytes(), 1048576u);
+  TextScratch(10);
+  EXPECT_EQ(TextScratchBytes(), 1048576u) << "1 MiB is kept";
+}
+
+TEST(Strings, TextsOutliveAStringHeapWithoutFreeingIntoIt) {
+  StringsShutdown();
+  StringsInit();
+  auto* kept = new Text(L"kept across a restart of the texts");
+  StringsShutdown();  // the heap and every text in it are gone
+  StringsInit();
+  delete kept;  // must not free into the destroyed heap (the process would crash under Wine's heap checks)
+  Text fresh = L"fresh";
+  EXPECT_STREQ(fresh.c_str(), L"fresh");
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// The main of every Windows test program: the runtime heap and the texts exist for the whole
+// run, as in the tool, and a watchdog ends a run that hangs (a GUI test must never hang CI).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "runtime/memory.h"
+#include "runtime/text.h"
+
+namespace {
+
+DWORD WINAPI Watchdog(void* seconds) {
+  Sleep(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(seconds)) * 1000);
+  std::fprintf(stderr, "watchdog: the test program ran too long, ending it\n");
+  std::fflush(stderr);
+  ExitProcess(99);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  // REBOOTPC_TEST_WATCHDOG (seconds) shortens or lengthens the default of 100 s; ctest's own
+  // timeout stays the outer bound.
+  UINT_PTR seconds = 100;
+  wchar_t value[32];
+  if (GetEnvironmentVariableW(L"REBOOTPC_TEST_WATCHDOG", value, 32) > 0) seconds = wcstoul(value, nullptr, 10);
+  CloseHandle(CreateThread(nullptr, 0, Watchdog, reinterpret_cast<void*>(seconds), 0, nullptr));
+
+  RuntimeHeapCreate();
+  StringsInit();
+  const int result = RUN_ALL_TESTS();
+  StringsShutdown();
+  RuntimeHeapDestroy();
+  std::fflush(stdout);
+  return result;
+}

@@ -1,0 +1,63 @@
+// Helpers for tests that drive real Win32 windows under Wine: settling the message queue,
+// real keyboard and mouse input through SendInput, waiting for a condition, scratch folders.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace wintest {
+
+// Processes every message that arrives within `milliseconds` (the settle-the-queue pump).
+void Pump(DWORD milliseconds = 50);
+// Pumps messages until `done` is true or `milliseconds` pass; returns whether it came true.
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 3000);
+
+// Brings a top-level window to the foreground and waits until it is.
+bool BringToFront(HWND window);
+// Real keystrokes for a virtual-key code, with optional modifiers held around it.
+void PressKey(WORD virtualKey, bool control = false, bool shift = false, bool alt = false);
+// Types text as Unicode keystrokes (KEYEVENTF_UNICODE).
+void TypeText(const std::wstring& text);
+// A real left click at a point in the window's client area.
+void ClickClient(HWND window, int x, int y);
+// Moves the real mouse to a screen point.
+void MoveMouseTo(int screenX, int screenY);
+
+// A fresh empty folder under the temporary folder, removed with its files on destruction.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::wstring& path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+ private:
+  std::wstring path_;
+};
+
+// Makes a folder current for the lifetime of the object.
+class ScopedCurrentFolder {
+ public:
+  explicit ScopedCurrentFolder(const std::wstring& folder);
+  ~ScopedCurrentFolder();
+  ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+  ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+
+ private:
+  std::wstring previous_;
+};
+
+// Whole-file helpers for checking bytes.
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// UTF-16 to UTF-8, for readable assertion messages.
+std::string Narrow(const std::wstring& text);
+// The folder the running test program lives in, with no trailing backslash.
+std::wstring ProgramFolder();
+
+}  // namespace wintest
