@@ -1,6 +1,8 @@
 // The one event queue of the GUI runtime and its blocking wait. Window procedures turn Windows
 // messages into events and append them here; the gadget layer appends its own. EventWait hands
 // out the oldest queued event, or pumps exactly one Windows message and returns its number.
+// Another thread reaches the queue only through the hidden posted-event window (class
+// "PostEventClass", registered message "Orv_PostEventMessage").
 #pragma once
 
 #include <cstdint>
@@ -43,3 +45,21 @@ void EventQueueRemove(std::int32_t kind, std::int64_t object, std::int64_t windo
 void EventQueueRemoveWindow(std::int64_t window);
 void EventSuspend();
 void EventResume();
+
+// The record another thread allocates on the runtime heap (RuntimeAlloc) and posts, as the
+// lParam of the registered message "Orv_PostEventMessage", to the posted-event window; the GUI
+// thread appends it with EventPostAlways and frees it.
+struct PostedEventRecord {
+  std::uint64_t reserved;  // ignored
+  std::int64_t kind;       // signed 32-bit kind, padded to 64 bits
+  std::int64_t object;
+  std::int64_t window;
+  std::int64_t subtype;
+  std::uint64_t extra;
+};
+
+// For inspection (tests, diagnostics): the number of queued entries, and the window and the
+// extra value of the current event.
+std::int64_t EventQueueLength();
+std::int64_t EventWindow();
+std::uint64_t EventExtra();

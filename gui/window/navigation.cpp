@@ -1,0 +1,88 @@
+#include "gui/window/navigation.h"
+
+namespace {
+
+struct NavigationStep {
+  HWND start;
+  HWND previous;
+  bool takeNext;
+  bool done;
+};
+
+bool IsTabStop(HWND window) {
+  return IsWindowEnabled(window) && IsWindowVisible(window) && (GetWindowLongPtrW(window, GWL_STYLE) & WS_TABSTOP);
+}
+
+BOOL CALLBACK VisitForward(HWND window, LPARAM context) {
+  auto* step = reinterpret_cast<NavigationStep*>(context);
+  if (!IsTabStop(window)) return TRUE;
+  if (step->takeNext) {
+    SetFocus(window);
+    step->takeNext = false;
+    return FALSE;
+  }
+  if (!step->start) {
+    SetFocus(window);
+    return FALSE;
+  }
+  if (window == step->start) step->takeNext = true;
+  return TRUE;
+}
+
+BOOL CALLBACK VisitBackward(HWND window, LPARAM context) {
+  auto* step = reinterpret_cast<NavigationStep*>(context);
+  if (!IsTabStop(window)) return TRUE;
+  if (window == step->start && step->previous) {
+    SetFocus(step->previous);
+    step->done = true;
+    return FALSE;
+  }
+  step->previous = window;
+  return TRUE;
+}
+
+}  // namespace
+
+void FocusNext(int backwards) {
+  HWND active = GetActiveWindow();
+  HWND focus = GetFocus();
+  HWND container = active;
+  NavigationStep step{};
+  if (focus && IsChild(active, focus)) {
+    step.start = focus;
+    // Composite controls are one stop: the step starts from the outermost one around the
+    // focus, and inside an MDI child only that child's controls are visited.
+    for (HWND walk = focus; walk; walk = GetParent(walk)) {
+      wchar_t className[50] = {};
+      GetClassNameW(walk, className, 50);
+      if (lstrcmpW(className, L"MDI_ChildClass") == 0) {
+        container = walk;
+        if (walk == focus) step.start = nullptr;
+      } else if (lstrcmpW(className, L"ComboBoxEx32") == 0) {
+        if (GetWindowLongPtrW(walk, GWL_STYLE) & CBS_SIMPLE) step.start = walk;
+      } else if (lstrcmpW(className, L"SysIPAddress32") == 0) {
+        step.start = walk;
+      }
+    }
+  }
+  if (!container) return;
+  const LPARAM context = reinterpret_cast<LPARAM>(&step);
+  if (!backwards) {
+    EnumChildWindows(container, VisitForward, context);
+    // The start was the last tab stop: wrap to the first.
+    if (step.takeNext) EnumChildWindows(container, VisitForward, context);
+    return;
+  }
+  EnumChildWindows(container, VisitBackward, context);
+  if (!step.done && step.previous) SetFocus(step.previous);
+}
+
+void KeyboardCues(HWND window, int show) {
+  constexpr LRESULT kHidden = UISF_HIDEFOCUS | UISF_HIDEACCEL;
+  const LRESULT state = SendMessageW(window, WM_QUERYUISTATE, 0, 0);
+  if (show) {
+    if (state & kHidden) SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, kHidden), 0);
+  } else if ((state & kHidden) != kHidden) {
+    SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, kHidden), 0);
+  }
+}

@@ -1,0 +1,68 @@
+#include "tests/gui/window/window_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include "gui/window/event_queue.h"
+#include "gui/window/menu.h"
+#include "gui/window/window.h"
+
+namespace {
+
+// The start-up and teardown steps of the layer, in the application's order.
+class WindowLayerEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    EventLayerInit();
+    WindowsInit();
+    MenusInit();
+    ControlsInit();
+  }
+  void TearDown() override {
+    WindowsEnd();
+    EventLayerEnd();
+  }
+};
+
+const testing::Environment* const environment = testing::AddGlobalTestEnvironment(new WindowLayerEnvironment);
+
+}  // namespace
+
+std::string Describe(const std::vector<Event>& events) {
+  std::string text = "[";
+  for (const Event& event : events) {
+    text += " {" + std::to_string(event.kind) + ", " + std::to_string(event.object) + ", " +
+            std::to_string(event.window) + ", " + std::to_string(event.subtype) + "}";
+  }
+  return text + " ]";
+}
+
+std::vector<Event> CollectEvents(DWORD milliseconds) {
+  std::vector<Event> events;
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  for (;;) {
+    MSG message;
+    if (EventQueueLength() > 0) {
+      const std::int64_t kind = EventWait();
+      events.push_back({kind, EventMenuItem(), EventWindow(), EventSubtype()});
+      continue;
+    }
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      EventWait();
+      continue;
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+  }
+  return events;
+}
+
+std::vector<Event> OfKind(const std::vector<Event>& events, std::int64_t kind) {
+  std::vector<Event> found;
+  for (const Event& event : events) {
+    if (event.kind == kind) found.push_back(event);
+  }
+  return found;
+}
+
+void DiscardEvents() { CollectEvents(50); }

@@ -1,0 +1,27 @@
+// Shared by the window layer's tests: the layer's start-up and teardown around a test program,
+// and collecting events the way the application does, through EventWait.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Event {
+  std::int64_t kind;
+  std::int64_t object;
+  std::int64_t window;
+  std::int64_t subtype;
+  bool operator==(const Event&) const = default;
+};
+
+std::string Describe(const std::vector<Event>& events);
+
+// Runs EventWait for `milliseconds` (never blocking: only while an event is queued or a message
+// is waiting) and returns the events it took, in order.
+std::vector<Event> CollectEvents(DWORD milliseconds = 200);
+// Events of one kind among `events`.
+std::vector<Event> OfKind(const std::vector<Event>& events, std::int64_t kind);
+// Empties the queue and the thread's message queue, dropping everything.
+void DiscardEvents();
