@@ -1,0 +1,75 @@
+#include "gui/requester/modal_ownership.h"
+
+#include "runtime/linked_list.h"
+
+namespace {
+
+// Process-wide and unlocked: each entry carries its thread id, and each thread's ModalEnd
+// handles only its own entries.
+ListLinks* modalList = nullptr;
+
+ModalEntry* EntryOf(ListLinks* links) { return static_cast<ModalEntry*>(ListItemOf(links)); }
+
+BOOL CALLBACK RecordWindow(HWND window, LPARAM foreground) {
+  if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId() || !IsWindowVisible(window)) {
+    return TRUE;
+  }
+  // A window whose entry cannot be allocated is left as it is.
+  auto* entry = static_cast<ModalEntry*>(ListAlloc(&modalList, sizeof(ListLinks) + sizeof(ModalEntry)));
+  if (!entry) return TRUE;
+  entry->threadId = GetCurrentThreadId();
+  entry->window = window;
+  if (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) entry->wasTopmost = 1;
+  // The foreground window is the owner: MessageBoxW disables its owner itself, and the input
+  // requester disables its owner on its own.
+  if (window != reinterpret_cast<HWND>(foreground) && IsWindowEnabled(window)) {
+    entry->disabledHere = 1;
+    EnableWindow(window, FALSE);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND ModalOwner() {
+  HWND foreground = GetForegroundWindow();
+  if (!foreground) return nullptr;
+  DWORD process = 0;
+  GetWindowThreadProcessId(foreground, &process);
+  return process == GetCurrentProcessId() ? foreground : nullptr;
+}
+
+void ModalBegin() {
+  EnumWindows(RecordWindow, reinterpret_cast<LPARAM>(GetForegroundWindow()));
+  const DWORD thread = GetCurrentThreadId();
+  for (ListLinks* links = modalList; links; links = links->next) {
+    const ModalEntry* entry = EntryOf(links);
+    if (entry->threadId == thread && entry->wasTopmost) {
+      SetWindowPos(entry->window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+  }
+}
+
+void ModalEnd() {
+  const DWORD thread = GetCurrentThreadId();
+  for (ListLinks* links = modalList; links;) {
+    ListLinks* following = links->next;
+    ModalEntry* entry = EntryOf(links);
+    if (entry->threadId == thread) {
+      if (entry->disabledHere) EnableWindow(entry->window, TRUE);
+      if (entry->wasTopmost) {
+        SetWindowPos(entry->window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      }
+      ListFree(&modalList, entry);
+    }
+    links = following;
+  }
+}
+
+int ModalEntryCount(std::uint32_t threadId) {
+  int count = 0;
+  for (ListLinks* links = modalList; links; links = links->next) {
+    if (EntryOf(links)->threadId == threadId) ++count;
+  }
+  return count;
+}
