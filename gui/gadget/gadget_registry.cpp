@@ -1,15 +1,164 @@
-#include "gui/gadget/gadget_hooks.h"
+#include "gui/gadget/gadget_registry.h"
 
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "gui/gadget/brush_cache.h"
+#include "gui/gadget/gadget.h"
+#include "gui/gadget/gadget_hooks.h"
 #include "gui/not_handled.h"
+#include "gui/window/event_queue.h"
+#include "runtime/facility_state.h"
 
 namespace {
-HWND currentList = nullptr;
+
+constexpr std::uint32_t kGadgetTableGrowth = 50;
+constexpr DWORD kCommonControlClasses = 0xB48;  // tab, hot-key, date, ComboBoxEx, IP-address classes
+constexpr LONG_PTR kTornDown = -1;              // the window ID of a control whose gadget is gone
+
+const wchar_t kIdProperty[] = L"Orv_ID";
+const wchar_t kDropAcceptProperty[] = L"Orv_DropAccept";
+const wchar_t kWindowIdProperty[] = L"Orv_WindowID";
+
+// NONCLIENTMETRICSW as Windows before Vista knew it, without iPaddedBorderWidth: every version
+// answers this size, while the full size fails on XP-era systems.
+constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+static_assert(kNonClientMetricsSize == 500, "NONCLIENTMETRICSW without its last field is 500 bytes");
+
+struct Registry {
+  void* state;  // the GadgetState facility record
+  ObjectTable* table;
+  HFONT defaultFont;
+};
+Registry registry{};
+
+void InitState(void* record) {
+  auto* state = static_cast<GadgetState*>(record);
+  state->gadgetFont = registry.defaultFont;
 }
 
-HWND GadgetListUse(HWND window) {
-  HWND previous = currentList;
-  if (window) currentList = window;
-  return previous;
+LRESULT CALLBACK GadgetSubclassProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The last messages of a gadget's control: kind data, properties, ID, queued events, record,
+// in that order, so that nothing can find the gadget half torn down.
+void TearDown(HWND control, GadgetRecord* record, ObjectNumber identity) {
+  if (record->kind->freeKindData) record->kind->freeKindData(record);
+  RemovePropW(control, kIdProperty);
+  if (RemovePropW(control, kDropAcceptProperty)) RevokeDragDrop(control);
+  SetWindowLongPtrW(control, GWLP_ID, kTornDown);
+  EventQueueRemove(GadgetEvent, identity, -1, -1);
+  ObjectTableRelease(registry.table, identity);
 }
 
-LRESULT GadgetOfferMessage(HWND, HWND, UINT, WPARAM, LPARAM) { return static_cast<LRESULT>(NotHandled); }
+LRESULT CALLBACK GadgetSubclassProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  const ObjectNumber identity = GetWindowLongPtrW(control, GWLP_ID);
+  if (identity == kTornDown) return DefWindowProcW(control, message, wParam, lParam);
+  auto* record = static_cast<GadgetRecord*>(ObjectTableLookup(registry.table, identity));
+  // Someone changed the window ID: the procedure to chain to is unknown.
+  if (!record || record->control != control) return DefWindowProcW(control, message, wParam, lParam);
+  const LRESULT result = CallWindowProcW(record->previousProc, control, message, wParam, lParam);
+  if (message == WM_NCDESTROY) TearDown(control, record, identity);
+  return result;
+}
+
+}  // namespace
+
+void GadgetInit() {
+  BrushCacheInit();
+  registry.defaultFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = kNonClientMetricsSize;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
+    registry.defaultFont = CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+  registry.table = ObjectTableCreate(sizeof(GadgetRecord), kGadgetTableGrowth, GadgetFree);
+  registry.state = FacilityStateCreate(sizeof(GadgetState), InitState);
+  INITCOMMONCONTROLSEX classes{sizeof classes, kCommonControlClasses};
+  InitCommonControlsEx(&classes);
+}
+
+void GadgetShutdown() {}
+
+HFONT DefaultGadgetFont() { return registry.defaultFont; }
+
+GadgetState* GadgetStateGet() { return static_cast<GadgetState*>(FacilityStateGet(registry.state)); }
+
+ObjectTable* GadgetTableGet() { return registry.table; }
+
+void GadgetFree(ObjectNumber number) {
+  if (number == AnyNumber) {
+    ObjectTableReleaseAll(registry.table);
+    return;
+  }
+  if (auto* record = static_cast<GadgetRecord*>(ObjectTableLookup(registry.table, number))) {
+    DestroyWindow(record->control);
+  }
+}
+
+std::int64_t GadgetCreateControl(GadgetKind* kind, const GadgetCreation& creation, ObjectNumber number, int x, int y,
+                                 int width, int height, const wchar_t* text) {
+  GadgetState* state = GadgetStateGet();
+  if (!state) return 0;
+  if (!kind->filled) {
+    std::memset(&kind->table, 0, sizeof kind->table);
+    kind->table.kindCode = kind->kindCode;
+    kind->table.size = sizeof kind->table;
+    kind->fillSlots(&kind->table);
+    kind->filled = true;
+  }
+  // Created with ID -1 and without a parent list there is no parent, so CreateWindowExW fails.
+  HWND control = CreateWindowExW(creation.exStyle, creation.className, text ? text : L"", creation.style, x, y, width,
+                                 height, state->currentParent, reinterpret_cast<HMENU>(kTornDown),
+                                 GetModuleHandleW(nullptr), nullptr);
+  if (!control) return 0;
+  // A number in use: the table first calls GadgetFree, whose teardown zeroes the record in
+  // place, and hands the same record back.
+  auto* record = static_cast<GadgetRecord*>(ObjectTableAllocate(registry.table, number));
+  if (!record) {
+    DestroyWindow(control);
+    return 0;
+  }
+  if (creation.kindStep) creation.kindStep(record, control);
+  return GadgetRegister(number, record, control, &kind->table);
+}
+
+std::int64_t GadgetRegister(ObjectNumber number, GadgetRecord* record, HWND control, const GadgetKindTable* kind) {
+  record->control = control;
+  record->kind = kind;
+  const ObjectNumber identity = number == AnyNumber ? ObjectIdentity(record) : number;
+  record->previousProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GadgetSubclassProc)));
+  SetWindowLongPtrW(control, GWLP_ID, identity);
+  SetPropW(control, kIdProperty, reinterpret_cast<HANDLE>(identity));
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GadgetStateGet()->gadgetFont), TRUE);
+  return number == AnyNumber ? identity : reinterpret_cast<std::int64_t>(control);
+}
+
+GadgetRecord* GadgetFromHandle(HWND control) {
+  if (!control || !registry.table) return nullptr;
+  const ObjectNumber identity = GetWindowLongPtrW(control, GWLP_ID);
+  const auto property = reinterpret_cast<ObjectNumber>(GetPropW(control, kIdProperty));
+  if (identity != property) return nullptr;
+  auto* record = static_cast<GadgetRecord*>(ObjectTableLookup(registry.table, identity));
+  // A child without "Orv_ID" whose ID is 0 agrees with its missing property (both 0): only the
+  // gadget's own control is accepted.
+  return record && record->control == control ? record : nullptr;
+}
+
+ObjectNumber GadgetIdentityOf(HWND control) { return GetWindowLongPtrW(control, GWLP_ID); }
+
+std::int64_t GadgetWindowNumber(HWND control) {
+  for (HWND walk = control; walk; walk = GetParent(walk)) {
+    if (HANDLE id = GetPropW(walk, kWindowIdProperty)) return reinterpret_cast<std::int64_t>(id) - 1;
+  }
+  return -1;
+}
+
+LRESULT GadgetOfferMessage(HWND control, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  GadgetRecord* record = GadgetFromHandle(control);
+  if (!record || !record->kind->parentMessage) return static_cast<LRESULT>(NotHandled);
+  return static_cast<LRESULT>(record->kind->parentMessage(record, window, message, wParam, lParam));
+}

@@ -1,0 +1,63 @@
+#include "gui/gadget/gadget.h"
+
+#include "gui/gadget/gadget_registry.h"
+#include "gui/window/event_queue.h"
+
+namespace {
+
+GadgetRecord* Find(ObjectNumber number) {
+  return static_cast<GadgetRecord*>(ObjectTableLookup(GadgetTableGet(), number));
+}
+
+}  // namespace
+
+HWND GadgetHandle(ObjectNumber number) {
+  GadgetRecord* record = Find(number);
+  return record ? record->control : nullptr;
+}
+
+void GadgetSetFocus(ObjectNumber number) {
+  if (number == AnyNumber) {
+    SetFocus(nullptr);
+    return;
+  }
+  GadgetRecord* record = Find(number);
+  if (!record) return;
+  if (record->kind->takeFocus) {
+    record->kind->takeFocus(record);
+  } else {
+    SetFocus(record->control);
+  }
+}
+
+Text GadgetGetText(ObjectNumber number) {
+  GadgetRecord* record = Find(number);
+  if (!record) return Text();
+  if (record->kind->getText) return record->kind->getText(record);
+  const int length = GetWindowTextLengthW(record->control);
+  wchar_t* buffer = TextScratch(static_cast<std::size_t>(length));
+  if (!buffer) return Text();
+  buffer[0] = L'\0';
+  // The text may have become shorter since its length was asked: keep what was read.
+  const int read = GetWindowTextW(record->control, buffer, length + 1);
+  return Text(buffer, read);
+}
+
+void GadgetSetText(ObjectNumber number, const wchar_t* text) {
+  GadgetRecord* record = Find(number);
+  if (!record) return;
+  if (!text) text = L"";
+  // EN_UPDATE / EN_CHANGE arrive while the text is replaced; none of them becomes an event.
+  EventSuspend();
+  if (record->kind->setText) {
+    record->kind->setText(record, text);
+  } else {
+    SetWindowTextW(record->control, text);
+  }
+  EventResume();
+}
+
+void GadgetSetAttribute(ObjectNumber number, std::int32_t attribute, std::int64_t value) {
+  GadgetRecord* record = Find(number);
+  if (record && record->kind->setAttribute) record->kind->setAttribute(record, attribute, value);
+}

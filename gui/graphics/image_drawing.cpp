@@ -1,0 +1,77 @@
+#include "gui/graphics/image_drawing.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+constexpr DWORD kVisualStylesVersion = 0x60000;  // comctl32 6.0
+
+using DllGetVersionProc = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+using IsAppThemedProc = BOOL(WINAPI*)();
+
+struct ImageDrawing {
+  HMODULE msimg32;
+  AlphaBlendProc alphaBlend;
+  DWORD commonControlsVersion;
+  bool visualStyles;
+};
+ImageDrawing drawing{};
+
+// A library loaded only for one question, freed when the question has been asked.
+class LibraryForQuery {
+ public:
+  explicit LibraryForQuery(const wchar_t* name) : module_(LoadLibraryW(name)) {}
+  ~LibraryForQuery() {
+    if (module_) FreeLibrary(module_);
+  }
+  LibraryForQuery(const LibraryForQuery&) = delete;
+  LibraryForQuery& operator=(const LibraryForQuery&) = delete;
+  template <typename Proc>
+  Proc Find(const char* name) const {
+    return module_ ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module_, name))) : nullptr;
+  }
+
+ private:
+  HMODULE module_;
+};
+
+DWORD CommonControlsVersion() {
+  const LibraryForQuery comctl32(L"COMCTL32.DLL");
+  const auto getVersion = comctl32.Find<DllGetVersionProc>("DllGetVersion");
+  if (!getVersion) return 1;
+  DLLVERSIONINFO info{};
+  info.cbSize = sizeof info;
+  if (FAILED(getVersion(&info))) return 1;
+  return info.dwMajorVersion * 65536 + info.dwMinorVersion;
+}
+
+bool AppThemed() {
+  const LibraryForQuery uxtheme(L"uxtheme.dll");
+  const auto isAppThemed = uxtheme.Find<IsAppThemedProc>("IsAppThemed");
+  return isAppThemed && isAppThemed();
+}
+
+}  // namespace
+
+void ImageDrawingInit() {
+  drawing.msimg32 = LoadLibraryW(L"msimg32.dll");
+  drawing.alphaBlend = nullptr;
+  if (drawing.msimg32) {
+    drawing.alphaBlend = reinterpret_cast<AlphaBlendProc>(
+        reinterpret_cast<void*>(GetProcAddress(drawing.msimg32, "AlphaBlend")));
+  }
+  drawing.commonControlsVersion = CommonControlsVersion();
+  drawing.visualStyles = AppThemed() && drawing.commonControlsVersion >= kVisualStylesVersion;
+}
+
+void ImageDrawingEnd() {
+  if (drawing.msimg32) FreeLibrary(drawing.msimg32);
+  drawing.msimg32 = nullptr;
+  drawing.alphaBlend = nullptr;
+}
+
+AlphaBlendProc ImageDrawingAlphaBlend() { return drawing.alphaBlend; }
+
+DWORD ImageDrawingCommonControlsVersion() { return drawing.commonControlsVersion; }
+
+bool ImageDrawingVisualStyles() { return drawing.visualStyles; }
