@@ -9,6 +9,7 @@
 #include "gui/window/menu.h"
 #include "gui/window/navigation.h"
 #include "runtime/facility_state.h"
+#include "runtime/linked_list.h"
 #include "runtime/object_table.h"
 #include "runtime/text.h"
 
@@ -31,6 +32,12 @@ struct WindowsState {
   HINSTANCE instance;
   HICON icon;
   HCURSOR cursor;
+  ListLinks* retiredClasses;  // RetiredClass blocks
+};
+
+// A window class whose window was still alive when WM_NCDESTROY tried to unregister it.
+struct RetiredClass {
+  std::int64_t number;
 };
 
 WindowsState* windowsState = nullptr;
@@ -138,6 +145,29 @@ BOOL CALLBACK SendSysColorChange(HWND child, LPARAM) {
   return TRUE;
 }
 
+// UnregisterClassW fails while a window of the class exists, and during WM_NCDESTROY the
+// window still does; such a class is unregistered once the window is gone.
+void UnregisterWindowClass(std::int64_t number) {
+  if (UnregisterClassW(ClassName(number).units, windowsState->instance)) return;
+  if (GetLastError() != ERROR_CLASS_HAS_WINDOWS) return;
+  auto* retired = static_cast<RetiredClass*>(
+      ListAlloc(&windowsState->retiredClasses, sizeof(ListLinks) + sizeof(RetiredClass)));
+  if (retired) retired->number = number;
+}
+
+void UnregisterRetiredClasses() {
+  ListLinks* links = windowsState->retiredClasses;
+  while (links) {
+    ListLinks* next = links->next;
+    auto* retired = static_cast<RetiredClass*>(ListItemOf(links));
+    if (UnregisterClassW(ClassName(retired->number).units, windowsState->instance) ||
+        GetLastError() != ERROR_CLASS_HAS_WINDOWS) {
+      ListFree(&windowsState->retiredClasses, retired);
+    }
+    links = next;
+  }
+}
+
 LRESULT OnNcDestroy(HWND window) {
   HANDLE id = GetPropW(window, kWindowIdProperty);
   if (!id) return static_cast<LRESULT>(NotHandled);
@@ -146,8 +176,10 @@ LRESULT OnNcDestroy(HWND window) {
   RemovePropW(window, kWindowIdProperty);
   if (RemovePropW(window, kDropAcceptProperty)) RevokeDragDrop(window);
   if (WindowRecord* record = WindowRecordOf(number)) ShortcutsRelease(record);
-  UnregisterClassW(ClassName(number).units, windowsState ? windowsState->instance : GetModuleHandleW(nullptr));
-  if (windowsState) ObjectTableRelease(windowsState->table, number);
+  if (windowsState) {
+    UnregisterWindowClass(number);
+    ObjectTableRelease(windowsState->table, number);
+  }
   EventQueueRemoveWindow(number);
   return 1;
 }
@@ -261,6 +293,7 @@ void WindowsInit() {
 void WindowsEnd() {
   if (!windowsState) return;
   WindowClose(-1);
+  UnregisterRetiredClasses();
   if (windowsState->icon) DestroyIcon(windowsState->icon);
   windowsState->icon = nullptr;
 }
@@ -305,6 +338,7 @@ std::int64_t WindowOpen(std::int64_t number, std::int64_t x, std::int64_t y, std
                         const wchar_t* title, std::uint32_t flags) {
   if (!windowsState) return 0;
   auto* record = static_cast<WindowRecord*>(ObjectTableAllocate(windowsState->table, number));
+  UnregisterRetiredClasses();
   if (!record) return 0;
   const bool dynamic = number == -1;
   if (dynamic) number = ObjectIdentity(record);
@@ -418,5 +452,6 @@ void WindowClose(std::int64_t number) {
   if (HWND owner = GetWindow(handle, GW_OWNER)) SetActiveWindow(owner);
   // WM_NCDESTROY releases the class, the slot and the queued events.
   DestroyWindow(handle);
+  UnregisterRetiredClasses();
   EventQueueRemoveWindow(number);
 }
