@@ -1,0 +1,38 @@
+// Shared by the gadget layer's tests: the runtime's start-up steps up to the gadget layer in
+// the application's order, a fresh window 0 per test, and collecting events the way the
+// application does, through EventWait (so that shortcuts are translated as in the tool).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+struct GadgetTestEvent {
+  std::int64_t kind;
+  std::int64_t object;
+  std::int64_t window;
+  std::int64_t subtype;
+  bool operator==(const GadgetTestEvent&) const = default;
+};
+
+std::string Describe(const std::vector<GadgetTestEvent>& events);
+
+// Runs EventWait for `milliseconds` while an event is queued or a message is waiting (never
+// blocking) and returns the gadget and menu events it took, in order (the window's own events,
+// repaints and activation, are left out).
+std::vector<GadgetTestEvent> CollectEvents(DWORD milliseconds = 200);
+// The subtypes of the gadget events for `object` among `events`, in order.
+std::vector<std::int64_t> GadgetSubtypes(const std::vector<GadgetTestEvent>& events, std::int64_t object);
+
+// Window 0 (320 x 200 client, caption and system menu) opened afresh for each test, its gadget
+// list current, the event queue empty; every gadget released afterwards.
+class GadgetWindowTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  HWND window_ = nullptr;
+};
