@@ -1,0 +1,191 @@
+#include "tests/gui/requester/requester_driver.h"
+
+#include <vector>
+
+#include "tests/support/win_test.h"
+
+namespace reqtest {
+
+namespace {
+
+constexpr wchar_t kTestClass[] = L"RequesterTestWindow";
+constexpr UINT kRunWork = WM_APP + 1;
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kRunWork) {
+    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterTestClass() {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = TestWindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+  windowClass.lpszClassName = kTestClass;
+  RegisterClassExW(&windowClass);
+}
+
+struct ThreadWindowSearch {
+  const wchar_t* className;
+  HWND found;
+};
+
+BOOL CALLBACK MatchThreadWindow(HWND window, LPARAM search) {
+  auto* wanted = reinterpret_cast<ThreadWindowSearch*>(search);
+  if (IsWindowVisible(window) && ClassName(window) == wanted->className) {
+    wanted->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+TestWindow::TestWindow(const wchar_t* title, DWORD exStyle, bool visible, int x, int y) {
+  RegisterTestClass();
+  window_ = CreateWindowExW(exStyle, kTestClass, title, WS_OVERLAPPEDWINDOW, x, y, 240, 160, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (visible) ShowWindow(window_, SW_SHOWNORMAL);
+  wintest::Pump(20);
+}
+
+TestWindow::~TestWindow() {
+  if (window_ && IsWindow(window_)) DestroyWindow(window_);
+}
+
+bool IsTopmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+WorkerThread::WorkerThread() {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = std::thread([this, ready] {
+    RegisterTestClass();
+    window_ = CreateWindowExW(0, kTestClass, L"Worker window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 40, 200,
+                              120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    id_ = GetCurrentThreadId();
+    SetEvent(ready);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    DestroyWindow(window_);
+  });
+  WaitForSingleObject(ready, 10000);
+  CloseHandle(ready);
+}
+
+WorkerThread::~WorkerThread() {
+  PostThreadMessageW(id_, WM_QUIT, 0, 0);
+  thread_.join();
+}
+
+void WorkerThread::Run(const std::function<void()>& work) {
+  SendMessageW(window_, kRunWork, 0, reinterpret_cast<LPARAM>(&work));
+}
+
+HWND WaitForThreadWindow(DWORD thread, const wchar_t* className, DWORD milliseconds) {
+  ThreadWindowSearch search{className, nullptr};
+  wintest::WaitUntil(
+      [&] {
+        EnumThreadWindows(thread, MatchThreadWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      milliseconds);
+  return search.found;
+}
+
+bool WaitGone(HWND window, DWORD milliseconds) {
+  return wintest::WaitUntil([&] { return !IsWindow(window); }, milliseconds);
+}
+
+bool EnsureForeground(HWND window) {
+  if (wintest::WaitUntil([&] { return GetForegroundWindow() == window; }, 1000)) return true;
+  return wintest::BringToFront(window);
+}
+
+void ClickScreen(int x, int y) {
+  wintest::MoveMouseTo(x, y);
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs, sizeof(INPUT));
+  wintest::Pump(30);
+}
+
+bool ClickUntilGone(HWND control, HWND window) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    RECT rect;
+    if (!GetWindowRect(control, &rect)) return WaitGone(window, 0);
+    ClickScreen((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    if (WaitGone(window, 1000)) return true;
+  }
+  return false;
+}
+
+bool FindCloseBox(HWND window, POINT* point) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  for (int y = rect.top + 1; y < rect.top + 40; y += 2) {
+    for (int x = rect.right - 2; x > rect.right - 80; x -= 2) {
+      const LRESULT hit = SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+      if (hit == HTCLOSE) {
+        // Aim at the middle of the box's row of pixels found so far.
+        *point = POINT{x - 4, y + 4};
+        if (SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(point->x, point->y)) != HTCLOSE) *point = POINT{x, y};
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[512] = {};
+  SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+HWND FocusOf(DWORD thread) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(thread, &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+FrontProgram::FrontProgram(const wchar_t* title) {
+  std::wstring command = L"\"" + wintest::ProgramFolder() + L"\\requester_front_window.exe\" \"" + title + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
+    return;
+  }
+  wintest::WaitUntil(
+      [&] {
+        window_ = FindWindowW(L"RequesterFrontWindow", title);
+        return window_ != nullptr && IsWindowVisible(window_);
+      },
+      10000);
+  if (window_) wintest::BringToFront(window_);
+}
+
+FrontProgram::~FrontProgram() {
+  if (!process_.hProcess) return;
+  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 1);
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+}  // namespace reqtest
