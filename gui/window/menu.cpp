@@ -138,6 +138,11 @@ void MenuHide(std::int64_t number, std::int64_t hide) {
   SetMenu(record->window, hide ? nullptr : record->bar);
 }
 
+HMENU MenuHandle(std::int64_t number) {
+  MenuRecord* record = MenuRecordOf(number);
+  return record ? record->bar : nullptr;
+}
+
 std::int64_t MenuBarHeight() { return GetSystemMetrics(SM_CYMENU); }
 
 void MenuFree(std::int64_t number) {

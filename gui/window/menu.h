@@ -31,6 +31,8 @@ void MenuHide(std::int64_t number, std::int64_t hide);
 std::int64_t MenuBarHeight();
 // The menu table's free procedure.
 void MenuFree(std::int64_t number);
+// The menu's bar, or null for an unknown number.
+HMENU MenuHandle(std::int64_t number);
 
 // Binds the shortcut on the window to the item; returns the window's new accelerator table, or
 // null for an unknown window number.

@@ -66,3 +66,32 @@ std::vector<Event> OfKind(const std::vector<Event>& events, std::int64_t kind) {
 }
 
 void DiscardEvents() { CollectEvents(50); }
+
+namespace {
+INPUT KeyInput(WORD virtualKey, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtualKey;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+}  // namespace
+
+void SendKeys(WORD virtualKey, bool control, bool shift, bool alt) {
+  std::vector<INPUT> inputs;
+  if (control) inputs.push_back(KeyInput(VK_CONTROL, false));
+  if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
+  if (alt) inputs.push_back(KeyInput(VK_MENU, false));
+  inputs.push_back(KeyInput(virtualKey, false));
+  inputs.push_back(KeyInput(virtualKey, true));
+  if (alt) inputs.push_back(KeyInput(VK_MENU, true));
+  if (shift) inputs.push_back(KeyInput(VK_SHIFT, true));
+  if (control) inputs.push_back(KeyInput(VK_CONTROL, true));
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+std::vector<Event> KeyEvents(WORD virtualKey, bool control, bool shift, bool alt) {
+  SendKeys(virtualKey, control, shift, alt);
+  return CollectEvents(150);
+}

@@ -25,3 +25,9 @@ std::vector<Event> CollectEvents(DWORD milliseconds = 200);
 std::vector<Event> OfKind(const std::vector<Event>& events, std::int64_t kind);
 // Empties the queue and the thread's message queue, dropping everything.
 void DiscardEvents();
+
+// Real keystrokes through SendInput, without pumping: the caller pumps through EventWait, so
+// that the accelerators apply as in the application.
+void SendKeys(WORD virtualKey, bool control = false, bool shift = false, bool alt = false);
+// Keystrokes, then the events EventWait produced from them.
+std::vector<Event> KeyEvents(WORD virtualKey, bool control = false, bool shift = false, bool alt = false);
