@@ -127,6 +127,7 @@ void RegisterRequesterClass(HINSTANCE instance) {
   windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  windowClass.lpszClassName = kClassName;
   // Fails when the class is still registered from an earlier requester; that class serves.
   RegisterClassExW(&windowClass);
 }
