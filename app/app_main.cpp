@@ -1,20 +1,107 @@
 #include "app/app_main.h"
 
+#include <windows.h>
+
 #include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/reboot_request.h"
+#include "app/settings.h"
+#include "gui/gadget/gadget.h"
+#include "gui/graphics/font_table.h"
+#include "gui/graphics/image_drawing.h"
+#include "gui/graphics/image_table.h"
+#include "gui/requester/message_requester.h"
+#include "gui/window/event_queue.h"
+#include "gui/window/menu.h"
+#include "gui/window/window.h"
+#include "prefs/prefs.h"
+#include "runtime/launcher.h"
 #include "runtime/memory.h"
 #include "runtime/memory_heap.h"
 #include "runtime/text.h"
 
 AppState app;
 
+namespace {
+
+// The runtime facilities' start-up steps, in their fixed order: each later step relies on the
+// earlier ones (windows need the event layer's class, gadgets the window layer, and the common
+// controls must be registered before the first gadget is made).
 void RuntimeStartup() {
   StringsInit();
   MemoryHeapInit();
+  EventLayerInit();
+  FontsInit();
+  ImagesInit();
+  ImageDrawingInit();
+  WindowsInit();
+  GadgetInit();
+  MenusInit();
+  PrefsInit();
+  LauncherInit();
+  ControlsInit();
 }
 
+void Dispatch() {
+  switch (app.eventKind) {
+    case MenuEvent:
+      switch (EventMenuItem()) {
+        case AboutItem:
+          MessageRequest(L"About", app.aboutText.c_str(), 0);
+          break;
+        case QuitItem:
+          app.quitRequested = 1;
+          break;
+        case SubmitItem:
+          SubmitReboot();
+          break;
+        default:
+          break;
+      }
+      break;
+    case GadgetEvent:
+      switch (EventGadgetNumber()) {
+        case SubmitButton:
+          SubmitReboot();
+          break;
+        case ResetButton:
+          app.resetAnswer = MessageRequest(L"Reset Credentials", L"Do you wish to reset your admin credentials?",
+                                           MB_YESNO | MB_ICONQUESTION);
+          if (app.resetAnswer == IDYES) PromptCredentials();
+          break;
+        case NoticeField:
+          if (EventSubtype() == ContentChanged) UpdateCharsLeft();
+          break;
+        default:
+          break;
+      }
+      break;
+    case MoveWindowEvent:
+      SavePosition();
+      break;
+    case CloseWindowEvent:
+      SavePosition();
+      app.quitRequested = 1;
+      break;
+    default:
+      // Other kinds, and the numbers of Windows messages EventWait processed itself.
+      break;
+  }
+}
+
+}  // namespace
+
+void TrimWorkingSet() { SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1)); }
+
 void RuntimeShutdown() {
+  PrefsEnd();
+  GadgetShutdown();
+  WindowsEnd();
+  ImageDrawingEnd();
+  ImagesEnd();
+  FontsEnd();
+  EventLayerEnd();
   MemoryHeapEnd();
-  StringsShutdown();
 }
 
 void AppMain() {
@@ -24,7 +111,31 @@ void AppMain() {
 
   RuntimeStartup();
 
+  app.aboutText = TextJoin({L"Reboot a remote PC.\r\n", L"Made by the RebootPC project.\r\n",
+                            L"Questions and bug reports: the RebootPC project's issue tracker"});
+  app.windowTitle = L"Reboot PC";
+  app.windowHeight = 130;
+  app.windowWidth = 320;
+  app.quitRequested = 0;
+  app.charsLeft = NoticeLimit;
+
+  LoadSettings();
+  MainWindowOpen();
+
+  do {
+    app.eventKind = static_cast<std::int32_t>(EventWait());
+    TrimWorkingSet();
+    Dispatch();
+  } while (app.quitRequested != 1);
+
   RuntimeShutdown();
+  // The texts go with their heap; the state's texts must not outlive it holding units.
+  app.aboutText = Text();
+  app.windowTitle = Text();
+  app.pcName = Text();
+  app.timeoutText = Text();
+  app.reasonText = Text();
+  StringsShutdown();
   RuntimeHeapDestroy();
   ExitProcess(static_cast<UINT>(app.exitCode));
 }

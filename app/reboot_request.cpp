@@ -1,0 +1,117 @@
+#include "app/reboot_request.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/reboot_parameters.h"
+#include "gui/gadget/gadget.h"
+#include "gui/requester/message_requester.h"
+#include "runtime/launcher.h"
+#include "runtime/text.h"
+
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts on Windows");
+
+const char16_t* Units(const Text& text) { return reinterpret_cast<const char16_t*>(text.c_str()); }
+
+Text BuildParameters() {
+  const std::size_t length = RebootParametersBuild(Units(app.pcName), Units(app.timeoutText), Units(app.reasonText),
+                                                   nullptr);
+  wchar_t* buffer = TextScratch(length + 1);
+  if (buffer == nullptr) return Text();
+  RebootParametersBuild(Units(app.pcName), Units(app.timeoutText), Units(app.reasonText),
+                        reinterpret_cast<char16_t*>(buffer));
+  return Text(buffer, static_cast<std::int64_t>(length));
+}
+
+// The operating system's own shutdown.exe. A bare "shutdown" would be looked for in the
+// application's folder and the current folder (where reboot.prefs lives) before the system
+// folder, so a planted shutdown.exe there would run with the admin's rights.
+Text SystemShutdownProgram() {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return Text();
+  return TextJoin({folder, L"\\shutdown.exe"});
+}
+
+// FormatMessageW's text for a system error code, without its line end; empty when the system
+// has none.
+Text SystemMessage(DWORD code) {
+  wchar_t* message = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  if (length == 0 || message == nullptr) return Text();
+  DWORD end = length;
+  while (end > 0 && (message[end - 1] == L'\r' || message[end - 1] == L'\n' || message[end - 1] == L' ')) --end;
+  Text text(message, end);
+  LocalFree(message);
+  return text;
+}
+
+// What went wrong, for the admin: which computer, the system's explanation, and the code to
+// look up or quote.
+void ShowFailure(const wchar_t* what, DWORD code) {
+  Text explanation = SystemMessage(code);
+  if (explanation.empty()) explanation = L"The system has no description for this code.";
+  const Text number = NumberToText(code);
+  const Text text = TextJoin({what, L" \\\\", app.pcName.c_str(), L".\r\n\r\n", explanation.c_str(),
+                              L"\r\n\r\nError code: ", number.c_str()});
+  MessageRequest(L"Error", text.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void ResetForm() {
+  GadgetSetText(NameField, L"");
+  GadgetSetText(TimeoutField, L"30");
+  GadgetSetText(NoticeField, L"");
+  GadgetSetFocus(NameField);
+  app.charsLeft = NoticeLimit;
+  GadgetSetText(CounterLabel, CounterText(app.charsLeft).c_str());
+}
+
+}  // namespace
+
+void SubmitReboot() {
+  app.pcName = GadgetGetText(NameField);
+  app.timeoutText = GadgetGetText(TimeoutField);
+  app.reasonText = GadgetGetText(NoticeField);
+
+  if (TextEqual(app.pcName.c_str(), L"")) {
+    MessageRequest(L"Error", L"You must enter a valid computer name!", MB_OK | MB_ICONERROR);
+    return;
+  }
+  if (TextEqual(app.reasonText.c_str(), L"")) {
+    MessageRequest(L"Error", L"You must notify the user of a reason for the reboot!", MB_OK | MB_ICONERROR);
+    return;
+  }
+
+  const Text parameters = BuildParameters();
+  const Text program = SystemShutdownProgram();
+  SetLastError(ERROR_SUCCESS);
+  const std::int64_t launched =
+      program.empty() ? 0 : ProgramLaunch(program.c_str(), parameters.c_str(), L"", LaunchWait | LaunchKeep);
+  if (launched == 0) {
+    DWORD code = GetLastError();
+    if (code == ERROR_SUCCESS) code = ERROR_FILE_NOT_FOUND;
+    ShowFailure(L"shutdown.exe could not be started to restart", code);
+    return;
+  }
+  const std::int64_t exitCode = ProgramExitCode(launched);
+  ProgramFree(launched);
+  if (exitCode != 0) {
+    // -1: the run ended without an exit code the launcher could read; not a success either.
+    ShowFailure(L"shutdown.exe reported an error for", exitCode < 0 ? ERROR_GEN_FAILURE : static_cast<DWORD>(exitCode));
+    return;
+  }
+  ResetForm();
+}
+
+void UpdateCharsLeft() {
+  app.charsLeft -= TextLength(GadgetGetText(NoticeField).c_str());
+  GadgetSetText(CounterLabel, CounterText(app.charsLeft).c_str());
+  app.charsLeft = NoticeLimit;
+}

@@ -1,0 +1,69 @@
+#include "app/settings.h"
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/rot47.h"
+#include "gui/requester/input_requester.h"
+#include "gui/window/window.h"
+#include "prefs/prefs.h"
+
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts on Windows");
+
+// The position the system reports for a minimised window; such a stored position is replaced.
+constexpr std::int64_t MinimizedPosition = -32000;
+constexpr std::int64_t MinimizedReplacement = 5;
+
+void Rot47Apply(Text& text) {
+  std::u16string units(reinterpret_cast<const char16_t*>(text.c_str()), static_cast<std::size_t>(text.size()));
+  ::Rot47Apply(units.data());
+  text = Text(reinterpret_cast<const wchar_t*>(units.c_str()), static_cast<std::int64_t>(units.size()));
+}
+
+void AskAndStore(const wchar_t* title, const wchar_t* prompt, int flags, const wchar_t* key) {
+  Text answer = InputRequester(title, prompt, L"", flags);
+  Rot47Apply(answer);
+  PrefsWriteString(key, answer.c_str());
+}
+
+}  // namespace
+
+void LoadSettings() {
+  if (PrefsOpen(SettingsFileName)) {
+    app.windowX = PrefsReadInteger(L"RebootX", 0);
+    app.windowY = PrefsReadInteger(L"RebootY", 0);
+    if (app.windowX == MinimizedPosition) app.windowX = MinimizedReplacement;
+    if (app.windowY == MinimizedPosition) app.windowY = MinimizedReplacement;
+    PrefsClose();
+    return;
+  }
+  PrefsCreate(SettingsFileName);
+  PrefsOpen(SettingsFileName);
+  PrefsWriteInteger(L"FirstRun", 1);
+  PrefsWriteInteger(L"RebootX", 0);
+  PrefsWriteInteger(L"RebootY", 0);
+  PrefsWriteString(L"AdminName", L"");
+  PrefsWriteString(L"AdminPass", L"");
+  PrefsWriteString(L"Domain", L"");
+  if (PrefsReadInteger(L"FirstRun", 0) == 1) PromptCredentials();
+  PrefsClose();
+}
+
+void PromptCredentials() {
+  // Opening saves what is pending first, so the file is complete before the first prompt.
+  PrefsOpen(SettingsFileName);
+  AskAndStore(L"Domain required", L"Please enter your domain.", 0, L"Domain");
+  AskAndStore(L"Admin Name Required", L"Please enter your domain admin name:", 0, L"AdminName");
+  AskAndStore(L"Password required", L"Please enter your admin password:", InputPassword, L"AdminPass");
+  PrefsWriteInteger(L"FirstRun", 0);
+  PrefsClose();
+}
+
+void SavePosition() {
+  PrefsOpen(SettingsFileName);
+  PrefsWriteInteger(L"RebootX", WindowLeft(MainWindow));
+  PrefsWriteInteger(L"RebootY", WindowTop(MainWindow));
+  PrefsClose();
+}

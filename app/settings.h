@@ -1,0 +1,12 @@
+// What the tool keeps in reboot.prefs: the main window's last position and the domain
+// credentials, scrambled with ROT47 (obfuscation, not protection).
+#pragma once
+
+// Reads the stored position into windowX / windowY (-32000, a minimised window's position,
+// becomes 5); on the first start creates the file and asks for the credentials.
+void LoadSettings();
+// Asks for domain, admin name and password, in that order, and stores them scrambled, with
+// "FirstRun" 0. A cancelled prompt stores the empty text.
+void PromptCredentials();
+// Writes the main window's current frame position as "RebootX" / "RebootY".
+void SavePosition();
