@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gui/gadget/gadget_hooks.h"
 #include "gui/window/event_queue.h"
 #include "gui/window/menu.h"
 #include "gui/window/window.h"
@@ -195,6 +196,15 @@ TEST_F(WindowTest, ShowModesFollowTheFlags) {
   std::vector<Event> restored = OfKind(CollectEvents(200), RestoreWindowEvent);
   ASSERT_EQ(restored.size(), 1u);
   EXPECT_EQ(restored[0].window, 3);
+}
+
+TEST_F(WindowTest, TheNoGadgetListFlagLeavesTheCurrentListAlone) {
+  ASSERT_TRUE(WindowOpen(1, 10, 10, 150, 90, L"", kAppFlags));
+  EXPECT_EQ(GadgetListUse(nullptr), WindowHandle(1));
+  ASSERT_TRUE(WindowOpen(2, 10, 10, 150, 90, L"", kAppFlags | WindowNoGadgetList));
+  EXPECT_EQ(GadgetListUse(nullptr), WindowHandle(1));
+  ASSERT_TRUE(WindowOpen(3, 10, 10, 150, 90, L"", kAppFlags));
+  EXPECT_EQ(GadgetListUse(nullptr), WindowHandle(3));
 }
 
 TEST_F(WindowTest, TheFrameCorrectionFollowsTheCompositionAnswer) {

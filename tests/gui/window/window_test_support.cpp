@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gui/gadget/gadget.h"
 #include "gui/window/event_queue.h"
 #include "gui/window/menu.h"
 #include "gui/window/window.h"
@@ -14,10 +15,12 @@ class WindowLayerEnvironment : public testing::Environment {
   void SetUp() override {
     EventLayerInit();
     WindowsInit();
+    GadgetInit();
     MenusInit();
     ControlsInit();
   }
   void TearDown() override {
+    GadgetShutdown();
     WindowsEnd();
     EventLayerEnd();
   }
