@@ -1,0 +1,244 @@
+// End to end, the real RebootPC.exe: the first start's prompts and the file they leave, a start
+// with a settings file, the stored position and its odd values, saving the position on move and
+// close, quitting, and "Reset Credentials".
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/app/tool_fixture.h"
+
+namespace {
+
+using tooltest::PrefsBytes;
+using tooltest::Rot47;
+using tooltest::ToolRun;
+using tooltest::TextOf;
+using wintest::Narrow;
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (c >= 0x20 && c < 0x7f && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      out += "\\x";
+      out += kDigits[c >> 4];
+      out += kDigits[c & 15];
+    }
+  }
+  return out;
+}
+
+POINT FramePosition(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return POINT{rect.left, rect.top};
+}
+
+bool QuitWithCtrlQ(const ToolRun& run, HWND main) {
+  wintest::BringToFront(main);
+  wintest::PressKey('Q', true);
+  DWORD code = 99;
+  if (!run.WaitExit(5000, &code)) return false;
+  return code == 0;
+}
+
+using StartTest = ToolTest;
+
+TEST_F(StartTest, FirstStartAsksThreeTimesBeforeTheWindowAndStoresTheAnswersScrambled) {
+  ToolRun run(app_.path(), work_.path());
+  ASSERT_TRUE(run.started());
+
+  HWND domain = run.WaitWindow(L"InputRequester", L"Domain required");
+  ASSERT_NE(nullptr, domain) << "no domain prompt";
+  EXPECT_EQ(nullptr, run.FindWindowOf(L"WindowClass_0", L"Reboot PC")) << "the main window came before the prompts";
+  EXPECT_EQ(L"Please enter your domain.", TextOf(GetDlgItem(domain, 0)));
+  // The six keys are on disk before the first prompt, "FirstRun" still 1.
+  EXPECT_EQ(Hex(PrefsBytes({{"FirstRun", "1"},
+                            {"RebootX", "0"},
+                            {"RebootY", "0"},
+                            {"AdminName", ""},
+                            {"AdminPass", ""},
+                            {"Domain", ""}})),
+            Hex(PrefsOnDisk()));
+  ASSERT_TRUE(tooltest::AnswerInput(run, L"Domain required", L"CORP-W\u00f6rk"));
+
+  HWND name = run.WaitWindow(L"InputRequester", L"Admin Name Required");
+  ASSERT_NE(nullptr, name) << "no admin name prompt after the domain";
+  EXPECT_EQ(L"Please enter your domain admin name:", TextOf(GetDlgItem(name, 0)));
+  EXPECT_EQ(nullptr, run.FindWindowOf(L"WindowClass_0", L"Reboot PC"));
+  ASSERT_TRUE(tooltest::AnswerInput(run, L"Admin Name Required", L"admin"));
+
+  HWND password = run.WaitWindow(L"InputRequester", L"Password required");
+  ASSERT_NE(nullptr, password) << "no password prompt after the admin name";
+  EXPECT_EQ(L"Please enter your admin password:", TextOf(GetDlgItem(password, 0)));
+  EXPECT_NE(0, GetWindowLongW(GetDlgItem(password, 10), GWL_STYLE) & ES_PASSWORD) << "the password is not masked";
+  EXPECT_EQ(nullptr, run.FindWindowOf(L"WindowClass_0", L"Reboot PC"));
+  ASSERT_TRUE(tooltest::AnswerInput(run, L"Password required", L"P@ss w0rd!~"));
+
+  HWND main = run.WaitMainWindow();
+  ASSERT_NE(nullptr, main) << "no main window after the prompts";
+  const POINT at = FramePosition(main);
+  EXPECT_EQ(0, at.x);
+  EXPECT_EQ(0, at.y);
+  const std::string expected = PrefsBytes({{"FirstRun", "0"},
+                                           {"RebootX", "0"},
+                                           {"RebootY", "0"},
+                                           {"AdminName", Rot47("admin")},
+                                           {"AdminPass", Rot47("P@ss w0rd!~")},
+                                           {"Domain", Rot47(tooltest::Utf8(L"CORP-W\u00f6rk"))}});
+  EXPECT_EQ(Hex(expected), Hex(PrefsOnDisk()));
+  // Control+Q quits without a question and without touching the file.
+  EXPECT_TRUE(QuitWithCtrlQ(run, main));
+  EXPECT_EQ(Hex(expected), Hex(PrefsOnDisk()));
+}
+
+TEST_F(StartTest, CancellingEveryPromptStoresEmptyCredentialsAndTheNextStartAsksNothing) {
+  {
+    ToolRun run(app_.path(), work_.path());
+    ASSERT_TRUE(tooltest::CancelInput(run, L"Domain required"));
+    ASSERT_TRUE(tooltest::CancelInput(run, L"Admin Name Required"));
+    ASSERT_TRUE(tooltest::CancelInput(run, L"Password required"));
+    HWND main = run.WaitMainWindow();
+    ASSERT_NE(nullptr, main);
+    EXPECT_EQ(Hex(PrefsBytes({{"FirstRun", "0"},
+                              {"RebootX", "0"},
+                              {"RebootY", "0"},
+                              {"AdminName", ""},
+                              {"AdminPass", ""},
+                              {"Domain", ""}})),
+              Hex(PrefsOnDisk()));
+    EXPECT_TRUE(QuitWithCtrlQ(run, main));
+  }
+  const std::string before = PrefsOnDisk();
+  ToolRun second(app_.path(), work_.path());
+  HWND main = second.WaitMainWindow();
+  ASSERT_NE(nullptr, main) << "the second start did not open the window";
+  EXPECT_EQ(nullptr, second.FindWindowOf(L"InputRequester", nullptr)) << "the second start asked again";
+  EXPECT_EQ(Hex(before), Hex(PrefsOnDisk())) << "reading the settings rewrote the file";
+  EXPECT_TRUE(QuitWithCtrlQ(second, main));
+}
+
+TEST_F(StartTest, StoredPositionOpensTheWindowThereWithAMinimisedPositionReplaced) {
+  struct Case {
+    std::string x, y;
+    LONG expectedX, expectedY;
+  };
+  const Case cases[] = {
+      {"-32000", "-32000", 5, 5},
+      {"-32000", "40", 5, 40},
+      {"60", "-32000", 60, 5},
+      {"-31999", "-31999", -31999, -31999},
+      {"abc", "12abc", 0, 12},
+      {"250", "+90", 250, 90},
+  };
+  for (const Case& c : cases) {
+    WriteSettledPrefs(c.x, c.y);
+    ToolRun run(app_.path(), work_.path());
+    HWND main = run.WaitMainWindow();
+    ASSERT_NE(nullptr, main) << "stored " << c.x << ", " << c.y;
+    const POINT at = FramePosition(main);
+    EXPECT_EQ(c.expectedX, at.x) << "stored " << c.x << ", " << c.y;
+    EXPECT_EQ(c.expectedY, at.y) << "stored " << c.x << ", " << c.y;
+    EXPECT_EQ(nullptr, run.FindWindowOf(L"InputRequester", nullptr));
+    // Attaching and detaching the menu bar moves the client area after the window is open, which
+    // the window reports as a move: the file then holds the position the window opened at.
+    const std::string opened = SettledPrefs(std::to_string(c.expectedX), std::to_string(c.expectedY));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == opened; }, 3000))
+        << "stored " << c.x << ", " << c.y << ": " << Hex(PrefsOnDisk());
+    // Control+Q saves nothing; the close box, for a window off the screen that cannot take the
+    // foreground, ends it as well.
+    wintest::BringToFront(main);
+    wintest::PressKey('Q', true);
+    DWORD code = 99;
+    if (!run.WaitExit(3000, &code)) {
+      PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+      ASSERT_TRUE(run.WaitExit(5000, &code));
+    }
+    EXPECT_EQ(Hex(opened), Hex(PrefsOnDisk())) << "stored " << c.x << ", " << c.y;
+    EXPECT_EQ(0u, code);
+  }
+}
+
+TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZero) {
+  WriteSettledPrefs("40", "30");
+  {
+    ToolRun run(app_.path(), work_.path());
+    HWND main = run.WaitMainWindow();
+    ASSERT_NE(nullptr, main);
+    ASSERT_EQ(40, FramePosition(main).x);
+
+    SetWindowPos(main, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const std::string moved = SettledPrefs("200", "150");
+    EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == moved; }, 5000))
+        << "after a move the file holds " << Hex(PrefsOnDisk());
+
+    SetWindowPos(main, nullptr, 7, 9, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const std::string movedAgain = SettledPrefs("7", "9");
+    EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == movedAgain; }, 5000))
+        << "after a second move the file holds " << Hex(PrefsOnDisk());
+
+    // Closing saves the position too: a file changed meanwhile gets it back.
+    ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), SettledPrefs("1", "2")));
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(run.WaitExit(5000, &code)) << "the close box did not end the tool";
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(Hex(movedAgain), Hex(PrefsOnDisk()));
+  }
+  ToolRun again(app_.path(), work_.path());
+  HWND main = again.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ(7, FramePosition(main).x);
+  EXPECT_EQ(9, FramePosition(main).y);
+  EXPECT_TRUE(QuitWithCtrlQ(again, main));
+}
+
+TEST_F(StartTest, MovingKeepsKeysTheToolDoesNotKnowWhereTheyStand) {
+  const std::string before = "\xEF\xBB\xBF\r\n; kept\r\nDomain = x\r\nRebootY = 3\r\nColour = blue\r\nRebootX = 4\r\n[grp]\r\nRebootX = 99\r\n";
+  ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), before));
+  ToolRun run(app_.path(), work_.path());
+  HWND main = run.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ(4, FramePosition(main).x);
+  SetWindowPos(main, nullptr, 31, 32, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const std::string after = "\xEF\xBB\xBF\r\n; kept\r\nDomain = x\r\nRebootY = 32\r\nColour = blue\r\nRebootX = 31\r\n[grp]\r\nRebootX = 99\r\n";
+  EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == after; }, 5000)) << Hex(PrefsOnDisk());
+  EXPECT_TRUE(QuitWithCtrlQ(run, main));
+}
+
+TEST_F(StartTest, ResetCredentialsNoChangesNothingAndYesAsksAgainAndReplacesInPlace) {
+  WriteSettledPrefs("20", "20");
+  ToolRun run(app_.path(), work_.path());
+  HWND main = run.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  HWND reset = GetDlgItem(main, 8);
+  const std::string before = PrefsOnDisk();
+
+  ASSERT_TRUE(tooltest::ClickButton(reset, [&] { return run.FindWindowOf(L"#32770", L"Reset Credentials") != nullptr; }));
+  std::wstring question;
+  ASSERT_TRUE(tooltest::AnswerMessageBox(run, L"Reset Credentials", 'N', &question));
+  EXPECT_EQ(L"Do you wish to reset your admin credentials?", question);
+  wintest::Pump(500);
+  EXPECT_EQ(nullptr, run.FindWindowOf(L"InputRequester", nullptr)) << "No led to a prompt";
+  EXPECT_EQ(Hex(before), Hex(PrefsOnDisk()));
+
+  ASSERT_TRUE(tooltest::ClickButton(reset, [&] { return run.FindWindowOf(L"#32770", L"Reset Credentials") != nullptr; }));
+  ASSERT_TRUE(tooltest::AnswerMessageBox(run, L"Reset Credentials", 'Y'));
+  ASSERT_TRUE(tooltest::AnswerInput(run, L"Domain required", L"NEWDOM"));
+  ASSERT_TRUE(tooltest::AnswerInput(run, L"Admin Name Required", L"root"));
+  ASSERT_TRUE(tooltest::AnswerInput(run, L"Password required", L"hunter2"));
+  const std::string expected = PrefsBytes({{"FirstRun", "0"},
+                                           {"RebootX", "20"},
+                                           {"RebootY", "20"},
+                                           {"AdminName", Rot47("root")},
+                                           {"AdminPass", Rot47("hunter2")},
+                                           {"Domain", Rot47("NEWDOM")}});
+  EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == expected; }, 3000)) << Hex(PrefsOnDisk());
+  EXPECT_TRUE(QuitWithCtrlQ(run, main));
+}
+
+}  // namespace

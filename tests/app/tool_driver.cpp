@@ -1,0 +1,311 @@
+#include "tests/app/tool_driver.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "tests/support/win_test.h"
+
+#ifndef REBOOTPC_TOOL_EXE
+#error "REBOOTPC_TOOL_EXE names the built RebootPC.exe"
+#endif
+#ifndef REBOOTPC_RECORDER_EXE
+#error "REBOOTPC_RECORDER_EXE names the built recorder.exe"
+#endif
+
+namespace tooltest {
+
+namespace {
+
+// A build path as the test sees it: Unix paths of the cross build reach Wine through drive Z:.
+std::wstring WindowsPath(const char* path) {
+  std::wstring wide;
+  for (const char* c = path; *c != 0; ++c) wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+  if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
+  for (wchar_t& c : wide) {
+    if (c == L'/') c = L'\\';
+  }
+  return wide;
+}
+
+std::wstring SystemFolder() {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  return std::wstring(folder, length);
+}
+
+struct EnumSearch {
+  DWORD processId;
+  const wchar_t* className;
+  const wchar_t* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<EnumSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  if (ClassOf(window) != search->className) return TRUE;
+  if (search->title != nullptr && TextOf(window) != search->title) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+std::wstring ToolExe() { return WindowsPath(REBOOTPC_TOOL_EXE); }
+std::wstring RecorderExe() { return WindowsPath(REBOOTPC_RECORDER_EXE); }
+std::wstring SystemShutdown() { return SystemFolder() + L"\\shutdown.exe"; }
+std::wstring SystemRecordFile() { return SystemFolder() + L"\\shutdown.record"; }
+std::wstring SystemSteerFile() { return SystemFolder() + L"\\shutdown.steer"; }
+
+bool InstallRecorder() {
+  DeleteFileW(SystemRecordFile().c_str());
+  DeleteFileW(SystemSteerFile().c_str());
+  return CopyFileW(RecorderExe().c_str(), SystemShutdown().c_str(), FALSE) != FALSE;
+}
+
+bool RemoveSystemShutdown() {
+  DeleteFileW(SystemShutdown().c_str());
+  return GetFileAttributesW(SystemShutdown().c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+bool SteerRecorder(std::uint32_t exitCode) {
+  return wintest::WriteFileBytes(SystemSteerFile(), recorder::RecorderSteering(exitCode));
+}
+
+std::vector<recorder::Record> Records() { return recorder::ReadRecords(SystemRecordFile()); }
+
+std::string PrefsBytes(const std::vector<std::pair<std::string, std::string>>& lines) {
+  std::string bytes = "\xEF\xBB\xBF\r\n";
+  for (const auto& [key, value] : lines) bytes += key + " = " + value + "\r\n";
+  return bytes;
+}
+
+std::string Rot47(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) {
+    const auto unit = static_cast<unsigned char>(c);
+    if (unit >= 33 && unit <= 126) c = static_cast<char>(33 + (unit + 14) % 94);
+  }
+  return out;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                        nullptr);
+  std::string out(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), bytes, nullptr, nullptr);
+  return out;
+}
+
+ToolRun::ToolRun(const std::wstring& appFolder, const std::wstring& workFolder) {
+  const std::wstring program = appFolder + L"\\RebootPC.exe";
+  if (!CopyFileW(ToolExe().c_str(), program.c_str(), FALSE)) return;
+  // The stand-in replaces a program of Wine's own, which runs only when the native file is
+  // preferred. The child inherits the environment as it is now.
+  wchar_t overrides[1024] = L"";
+  const DWORD length = GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
+  std::wstring wanted = (length > 0 && length < 1024) ? std::wstring(overrides) : std::wstring();
+  if (wanted.find(L"shutdown.exe=n") == std::wstring::npos) {
+    if (!wanted.empty()) wanted += L";";
+    wanted += L"shutdown.exe=n";
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", wanted.c_str());
+  }
+  std::wstring commandLine = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION created{};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(),
+                      &startup, &created)) {
+    return;
+  }
+  CloseHandle(created.hThread);
+  process_ = created.hProcess;
+  processId_ = created.dwProcessId;
+  threadId_ = created.dwThreadId;
+  WaitForInputIdle(process_, 5000);
+}
+
+ToolRun::~ToolRun() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+  // Let the desktop drop the windows of the ended process before the next test looks.
+  wintest::Pump(100);
+}
+
+HWND ToolRun::FindWindowOf(const wchar_t* className, const wchar_t* title) const {
+  EnumSearch search{processId_, className, title, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND ToolRun::WaitWindow(const wchar_t* className, const wchar_t* title, DWORD milliseconds) const {
+  HWND found = nullptr;
+  wintest::WaitUntil([&] { return (found = FindWindowOf(className, title)) != nullptr; }, milliseconds);
+  return found;
+}
+
+HWND ToolRun::WaitMainWindow(DWORD milliseconds) const {
+  HWND window = WaitWindow(L"WindowClass_0", L"Reboot PC", milliseconds);
+  // The eight gadgets come after the window itself; the submit button is the last.
+  if (window) wintest::WaitUntil([&] { return GetDlgItem(window, 7) != nullptr; }, milliseconds);
+  return window;
+}
+
+bool ToolRun::WaitExit(DWORD milliseconds, DWORD* exitCode) const {
+  const bool ended = wintest::WaitUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; },
+                                        milliseconds);
+  if (ended && exitCode) GetExitCodeProcess(process_, exitCode);
+  return ended;
+}
+
+bool ToolRun::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+HWND ToolRun::Focus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(threadId_, &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+std::wstring ToolRun::CueBanner(HWND edit) const {
+  constexpr SIZE_T kUnits = 256;
+  void* remote = VirtualAllocEx(process_, nullptr, kUnits * sizeof(wchar_t), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote) return L"<no buffer>";
+  std::wstring cue;
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutW(edit, EM_GETCUEBANNER, reinterpret_cast<WPARAM>(remote), kUnits, SMTO_ABORTIFHUNG, 5000,
+                          &answer) &&
+      answer) {
+    wchar_t local[kUnits] = {};
+    SIZE_T got = 0;
+    if (ReadProcessMemory(process_, remote, local, sizeof local, &got)) {
+      local[kUnits - 1] = 0;
+      cue = local;
+    }
+  }
+  VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+  return cue;
+}
+
+std::wstring TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"<no answer>";
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                      &copied);
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = L"";
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+RECT RectInParent(HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+std::wstring MessageBoxText(HWND box) {
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? TextOf(text) : L"<no text control>";
+}
+
+bool ClickInto(const ToolRun& run, HWND control) {
+  HWND top = GetAncestor(control, GA_ROOT);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    wintest::BringToFront(top);
+    RECT rect{};
+    GetClientRect(control, &rect);
+    wintest::ClickClient(control, rect.right - 4, rect.bottom / 2);
+    if (wintest::WaitUntil([&] { return run.Focus() == control; }, 1000)) return true;
+  }
+  return false;
+}
+
+bool ClickButton(HWND button, const std::function<bool()>& effect) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    wintest::BringToFront(GetAncestor(button, GA_ROOT));
+    RECT rect{};
+    GetClientRect(button, &rect);
+    wintest::ClickClient(button, rect.right / 2, rect.bottom / 2);
+    if (wintest::WaitUntil(effect, 2000)) return true;
+  }
+  return false;
+}
+
+bool PasteText(const std::wstring& text) {
+  const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!memory) return false;
+  void* units = GlobalLock(memory);
+  std::memcpy(units, text.c_str(), bytes);
+  GlobalUnlock(memory);
+  bool opened = false;
+  for (int attempt = 0; attempt < 20 && !opened; ++attempt) {
+    opened = OpenClipboard(nullptr) != FALSE;
+    if (!opened) wintest::Pump(50);
+  }
+  if (!opened) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  const bool placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!placed) {
+    GlobalFree(memory);
+    return false;
+  }
+  wintest::PressKey('V', true);
+  return true;
+}
+
+bool AnswerInput(const ToolRun& run, const wchar_t* title, const std::wstring& answer) {
+  HWND dialog = run.WaitWindow(L"InputRequester", title);
+  if (!dialog) return false;
+  wintest::BringToFront(dialog);
+  HWND field = GetDlgItem(dialog, 10);
+  if (!wintest::WaitUntil([&] { return run.Focus() == field; }, 2000)) return false;
+  wintest::TypeText(answer);
+  if (!wintest::WaitUntil([&] { return TextOf(field) == answer; }, 3000)) return false;
+  wintest::PressKey(VK_RETURN);
+  return wintest::WaitUntil([&] { return !IsWindow(dialog); }, 3000);
+}
+
+bool CancelInput(const ToolRun& run, const wchar_t* title) {
+  HWND dialog = run.WaitWindow(L"InputRequester", title);
+  if (!dialog) return false;
+  wintest::BringToFront(dialog);
+  HWND field = GetDlgItem(dialog, 10);
+  if (!wintest::WaitUntil([&] { return run.Focus() == field; }, 2000)) return false;
+  wintest::PressKey(VK_ESCAPE);
+  return wintest::WaitUntil([&] { return !IsWindow(dialog); }, 3000);
+}
+
+bool AnswerMessageBox(const ToolRun& run, const wchar_t* title, WORD key, std::wstring* text) {
+  HWND box = run.WaitWindow(L"#32770", title);
+  if (!box) return false;
+  if (text) *text = MessageBoxText(box);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    wintest::BringToFront(box);
+    wintest::PressKey(key);
+    if (wintest::WaitUntil([&] { return !IsWindow(box); }, 2000)) return true;
+  }
+  return false;
+}
+
+}  // namespace tooltest

@@ -1,0 +1,97 @@
+// Drives the real RebootPC.exe from a test program: starts a copy of it in a scratch folder,
+// finds its windows by class and title, reads its controls back across the process boundary
+// (WM_GETTEXT, styles, EM_GETCUEBANNER through a buffer in the tool's process, focus through
+// GetGUIThreadInfo), types and pastes as a user does, answers its requesters, and replaces the
+// system folder's shutdown.exe by the recording stand-in so every launch is recorded.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/recorder_record.h"
+
+namespace tooltest {
+
+// The built programs, as Windows paths.
+std::wstring ToolExe();
+std::wstring RecorderExe();
+
+// The system folder's shutdown.exe and the stand-in's record and steering files beside it.
+std::wstring SystemShutdown();
+std::wstring SystemRecordFile();
+std::wstring SystemSteerFile();
+// Puts the stand-in in place of system32\shutdown.exe, with no records and exit code 0; false
+// when the copy failed.
+bool InstallRecorder();
+// Removes system32\shutdown.exe (the "no shutdown.exe at all" case).
+bool RemoveSystemShutdown();
+// The exit code the stand-in ends with from now on.
+bool SteerRecorder(std::uint32_t exitCode);
+std::vector<recorder::Record> Records();
+
+// Settings file bytes: the mark and its line end, then each "key = value" line.
+std::string PrefsBytes(const std::vector<std::pair<std::string, std::string>>& lines);
+// ROT47 of an ASCII or UTF-8 text (bytes outside 33..126 stay).
+std::string Rot47(const std::string& text);
+std::string Utf8(const std::wstring& text);
+
+// One run of the tool. Its program is a copy in `appFolder`, its current folder `workFolder`.
+class ToolRun {
+ public:
+  ToolRun(const std::wstring& appFolder, const std::wstring& workFolder);
+  ~ToolRun();
+  ToolRun(const ToolRun&) = delete;
+  ToolRun& operator=(const ToolRun&) = delete;
+
+  bool started() const { return process_ != nullptr; }
+  HANDLE process() const { return process_; }
+  DWORD processId() const { return processId_; }
+
+  // A visible top-level window of the tool with this class and title (null: any title).
+  HWND FindWindowOf(const wchar_t* className, const wchar_t* title) const;
+  HWND WaitWindow(const wchar_t* className, const wchar_t* title, DWORD milliseconds = 10000) const;
+  HWND WaitMainWindow(DWORD milliseconds = 10000) const;
+  // Waits for the process to end; false when it is still running.
+  bool WaitExit(DWORD milliseconds, DWORD* exitCode) const;
+  bool Running() const;
+
+  // The control with the keyboard focus on the tool's GUI thread, or null.
+  HWND Focus() const;
+  // An edit control's cue text, read through a buffer in the tool's address space.
+  std::wstring CueBanner(HWND edit) const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD processId_ = 0;
+  DWORD threadId_ = 0;
+};
+
+// A control's text through WM_GETTEXT.
+std::wstring TextOf(HWND window);
+std::wstring ClassOf(HWND window);
+// A child's window rectangle in its parent's client coordinates.
+RECT RectInParent(HWND child);
+// The static text of a message box (its control 0xFFFF).
+std::wstring MessageBoxText(HWND box);
+
+// Gives `control` of the tool the focus with a real click, retried while the click is lost.
+bool ClickInto(const ToolRun& run, HWND control);
+// A real click on a button; true once `effect` holds.
+bool ClickButton(HWND button, const std::function<bool()>& effect);
+// Puts the text on the clipboard and presses Ctrl+V.
+bool PasteText(const std::wstring& text);
+
+// Waits for the input requester with this title, types `answer` and presses Enter; returns
+// false when it did not appear or did not close.
+bool AnswerInput(const ToolRun& run, const wchar_t* title, const std::wstring& answer);
+// Escape on the input requester with this title.
+bool CancelInput(const ToolRun& run, const wchar_t* title);
+// Waits for the message box with this title, returns its text in `text`, and presses `key`
+// (VK_RETURN for OK, 'Y' / 'N' for Yes / No) until it closes.
+bool AnswerMessageBox(const ToolRun& run, const wchar_t* title, WORD key, std::wstring* text = nullptr);
+
+}  // namespace tooltest
