@@ -109,11 +109,19 @@ bool EnsureForeground(HWND window) {
 }
 
 void ClickScreen(int x, int y) {
+  // The press and release carry the point themselves: a pointer position the display reports
+  // late must not move the click back to where the pointer rested before.
   wintest::MoveMouseTo(x, y);
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
   INPUT inputs[2] = {};
-  inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& input : inputs) {
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((x * 65535LL + width / 2) / (width - 1));
+    input.mi.dy = static_cast<LONG>((y * 65535LL + height / 2) / (height - 1));
+  }
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
   SendInput(2, inputs, sizeof(INPUT));
   wintest::Pump(30);
 }
