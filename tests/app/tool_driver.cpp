@@ -60,6 +60,12 @@ std::wstring SystemShutdown() { return SystemFolder() + L"\\shutdown.exe"; }
 std::wstring SystemRecordFile() { return SystemFolder() + L"\\shutdown.record"; }
 std::wstring SystemSteerFile() { return SystemFolder() + L"\\shutdown.steer"; }
 
+bool StandInPreferred() {
+  wchar_t overrides[1024] = L"";
+  const DWORD length = GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
+  return length > 0 && length < 1024 && std::wstring(overrides).find(L"shutdown.exe=n") != std::wstring::npos;
+}
+
 bool InstallRecorder() {
   DeleteFileW(SystemRecordFile().c_str());
   DeleteFileW(SystemSteerFile().c_str());
@@ -104,16 +110,6 @@ std::string Utf8(const std::wstring& text) {
 ToolRun::ToolRun(const std::wstring& appFolder, const std::wstring& workFolder) {
   const std::wstring program = appFolder + L"\\RebootPC.exe";
   if (!CopyFileW(ToolExe().c_str(), program.c_str(), FALSE)) return;
-  // The stand-in replaces a program of Wine's own, which runs only when the native file is
-  // preferred. The child inherits the environment as it is now.
-  wchar_t overrides[1024] = L"";
-  const DWORD length = GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
-  std::wstring wanted = (length > 0 && length < 1024) ? std::wstring(overrides) : std::wstring();
-  if (wanted.find(L"shutdown.exe=n") == std::wstring::npos) {
-    if (!wanted.empty()) wanted += L";";
-    wanted += L"shutdown.exe=n";
-    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", wanted.c_str());
-  }
   std::wstring commandLine = L"\"" + program + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

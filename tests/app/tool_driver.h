@@ -24,6 +24,10 @@ std::wstring RecorderExe();
 std::wstring SystemShutdown();
 std::wstring SystemRecordFile();
 std::wstring SystemSteerFile();
+// Wine runs a native file in place of one of its own programs only when WINEDLLOVERRIDES holds
+// "shutdown.exe=n" at the start of the process tree (the test's environment, set by ctest): a
+// value set later with SetEnvironmentVariableW does not reach the loader of a child.
+bool StandInPreferred();
 // Puts the stand-in in place of system32\shutdown.exe, with no records and exit code 0; false
 // when the copy failed.
 bool InstallRecorder();

@@ -12,7 +12,10 @@
 
 class ToolTest : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(tooltest::InstallRecorder()) << "cannot install the stand-in"; }
+  void SetUp() override {
+    ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES lacks shutdown.exe=n: Wine's own shutdown.exe would run";
+    ASSERT_TRUE(tooltest::InstallRecorder()) << "cannot install the stand-in";
+  }
 
   std::wstring PrefsPath() const { return work_.File(L"reboot.prefs"); }
   std::string PrefsOnDisk() const { return wintest::ReadFileBytes(PrefsPath()); }

@@ -1,0 +1,255 @@
+// End to end, the real RebootPC.exe with the recording stand-in as system32\shutdown.exe: the
+// ways to submit, the arguments shutdown.exe receives for ordinary and hostile input, the form
+// reset after success, the error box when shutdown.exe fails or is missing (fields kept), and
+// that a shutdown.exe planted in the tool's folder or the current folder never runs.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/app/tool_fixture.h"
+
+namespace {
+
+using tooltest::TextOf;
+using tooltest::ToolRun;
+using wintest::Narrow;
+
+enum class Entry { Type, Paste };
+
+std::wstring Counter(std::size_t left) {
+  return L"User Notification:\r\n(" + std::to_wstring(left) + L" Chars Left)";
+}
+
+std::wstring SystemMessage(DWORD code) {
+  wchar_t* message = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  std::wstring text = length ? std::wstring(message, length) : std::wstring();
+  if (message) LocalFree(message);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  return text.empty() ? L"The system has no description for this code." : text;
+}
+
+std::string Show(const std::vector<std::wstring>& arguments) {
+  std::string out;
+  for (const std::wstring& argument : arguments) {
+    out += '[';
+    out += Narrow(argument);
+    out += ']';
+  }
+  return out;
+}
+
+class RebootTest : public ToolTest {
+ protected:
+  void SetUp() override {
+    ToolTest::SetUp();
+    WriteSettledPrefs("30", "40");
+  }
+  void TearDown() override {
+    if (run_ && run_->Running() && main_) {
+      wintest::BringToFront(main_);
+      wintest::PressKey('Q', true);
+      DWORD code = 99;
+      EXPECT_TRUE(run_->WaitExit(5000, &code)) << "Control+Q did not end the tool";
+      EXPECT_EQ(0u, code);
+    }
+    run_.reset();
+  }
+  void Start() {
+    run_ = std::make_unique<ToolRun>(app_.path(), work_.path());
+    ASSERT_TRUE(run_->started());
+    main_ = run_->WaitMainWindow();
+    ASSERT_NE(nullptr, main_);
+    ASSERT_TRUE(wintest::BringToFront(main_));
+  }
+  HWND Gadget(int number) const { return GetDlgItem(main_, number); }
+
+  // Replaces a field's text as a user does: click into it, select all, then type or paste.
+  bool SetField(int number, const std::wstring& text, Entry entry) {
+    HWND field = Gadget(number);
+    if (!tooltest::ClickInto(*run_, field)) return false;
+    wintest::PressKey(VK_END);
+    wintest::PressKey(VK_HOME, false, true);
+    if (text.empty()) {
+      wintest::PressKey(VK_DELETE);
+    } else if (entry == Entry::Type) {
+      wintest::TypeText(text);
+    } else if (!tooltest::PasteText(text)) {
+      return false;
+    }
+    return wintest::WaitUntil([&] { return TextOf(field) == text; }, 3000);
+  }
+  bool Fill(const std::wstring& name, const std::wstring& timeout, const std::wstring& notice, Entry entry) {
+    return SetField(0, name, entry) && SetField(4, timeout, entry) && SetField(5, notice, entry);
+  }
+
+  // Waits for one more record of the stand-in; false when none came.
+  bool WaitRecord(std::size_t before, recorder::Record* record) {
+    if (!wintest::WaitUntil([&] { return tooltest::Records().size() > before; }, 10000)) return false;
+    *record = tooltest::Records().back();
+    return true;
+  }
+  bool FormIsReset() const {
+    return TextOf(Gadget(0)).empty() && TextOf(Gadget(4)) == L"30" && TextOf(Gadget(5)).empty() &&
+           TextOf(Gadget(6)) == Counter(512) && run_->Focus() == Gadget(0);
+  }
+  std::vector<std::wstring> Expected(const std::wstring& name, const std::wstring& timeout,
+                                     const std::wstring& notice) const {
+    std::vector<std::wstring> arguments = {tooltest::SystemShutdown(), L"/r", L"/f", L"/m", L"\\\\" + name, L"/t"};
+    if (!timeout.empty()) arguments.push_back(timeout);
+    arguments.push_back(L"-c");
+    arguments.push_back(notice);
+    return arguments;
+  }
+
+  std::unique_ptr<ToolRun> run_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(RebootTest, EnterInEachFieldAndTheSubmitButtonRunTheSystemShutdownAndResetTheForm) {
+  Start();
+  struct Way {
+    const char* label;
+    int field;  // where Enter is pressed; -1: the Submit button
+  };
+  const Way ways[] = {{"Enter in the name", 0}, {"Enter in the timeout", 4}, {"Enter in the notice", 5},
+                      {"Submit", -1}};
+  for (const Way& way : ways) {
+    ASSERT_TRUE(Fill(L"pc01", L"45", L"Maintenance", Entry::Type)) << way.label;
+    const std::size_t before = tooltest::Records().size();
+    if (way.field >= 0) {
+      ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(way.field))) << way.label;
+      wintest::PressKey(VK_RETURN);
+    } else {
+      ASSERT_TRUE(tooltest::ClickButton(Gadget(7), [&] { return tooltest::Records().size() > before; })) << way.label;
+    }
+    recorder::Record record;
+    ASSERT_TRUE(WaitRecord(before, &record)) << way.label << ": shutdown.exe did not run";
+    EXPECT_EQ(Show(Expected(L"pc01", L"45", L"Maintenance")), Show(record.argv)) << way.label;
+    EXPECT_EQ(Narrow(L"\"" + tooltest::SystemShutdown() + L"\" /r /f /m \\\\pc01 /t 45 -c \"Maintenance\""),
+              Narrow(record.commandLine))
+        << way.label;
+    EXPECT_EQ(0, _wcsicmp(tooltest::SystemShutdown().c_str(), record.image.c_str())) << Narrow(record.image);
+    EXPECT_EQ(0, _wcsicmp(work_.path().c_str(), record.folder.c_str())) << "ran in " << Narrow(record.folder);
+    EXPECT_EQ(1u, record.showWindow) << way.label;
+    EXPECT_TRUE(wintest::WaitUntil([&] { return FormIsReset(); }, 5000))
+        << way.label << ": name [" << Narrow(TextOf(Gadget(0))) << "] timeout [" << Narrow(TextOf(Gadget(4)))
+        << "] notice [" << Narrow(TextOf(Gadget(5))) << "] counter [" << Narrow(TextOf(Gadget(6))) << "]";
+    EXPECT_EQ(nullptr, run_->FindWindowOf(L"#32770", nullptr)) << way.label << ": a box after success";
+  }
+  EXPECT_EQ(4u, tooltest::Records().size());
+}
+
+TEST_F(RebootTest, EveryFieldArrivesAsTyped) {
+  Start();
+  struct Case {
+    const char* label;
+    std::wstring name, timeout, notice;
+    Entry entry;
+  };
+  std::wstring longNotice;
+  while (longNotice.size() < 512) longNotice += L"\\\" /s\t";
+  longNotice.resize(512);
+  const Case cases[] = {
+      {"ordinary", L"srv-01", L"30", L"Patch day, please save your work.", Entry::Type},
+      {"name of one blank", L" ", L"30", L"x", Entry::Type},
+      {"empty timeout", L"srv", L"", L"x", Entry::Type},
+      {"timeout 5", L"srv", L"5", L"x", Entry::Type},
+      {"timeout 999999", L"srv", L"999999", L"x", Entry::Type},
+      {"IP address", L"10.1.2.3", L"30", L"x", Entry::Type},
+      {"quotes", L"srv", L"30", L"say \"hi\" now", Entry::Paste},
+      {"backslash before a quote", L"srv", L"30", L"a\\\"b \\\\\"c", Entry::Paste},
+      {"trailing backslashes", L"srv", L"30", L"ends in \\\\", Entry::Paste},
+      {"tabs", L"srv", L"30", L"a\tb\t", Entry::Paste},
+      {"switches in the notice", L"srv", L"30", L"\" /s /m \\\\other", Entry::Paste},
+      {"switches in the name", L"\" /s /m \\\\other", L"30", L"x", Entry::Paste},
+      {"name with blanks and a trailing backslash", L"my pc\\", L"30", L"x", Entry::Paste},
+      {"512 hostile characters", L"srv", L"30", longNotice, Entry::Paste},
+      {"non-ASCII", L"h\u00f6st", L"30", L"Gr\u00fc\u00dfe \u20ac \U0001F600", Entry::Paste},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(Fill(c.name, c.timeout, c.notice, c.entry)) << c.label;
+    const std::size_t before = tooltest::Records().size();
+    ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(5))) << c.label;
+    wintest::PressKey(VK_RETURN);
+    recorder::Record record;
+    ASSERT_TRUE(WaitRecord(before, &record)) << c.label << ": shutdown.exe did not run";
+    EXPECT_EQ(Show(Expected(c.name, c.timeout, c.notice)), Show(record.argv))
+        << c.label << ": command line " << Narrow(record.commandLine);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return FormIsReset(); }, 5000)) << c.label << ": form not reset";
+  }
+}
+
+TEST_F(RebootTest, ShutdownFailureShowsTheErrorWithItsCodeAndKeepsTheFields) {
+  Start();
+  const DWORD codes[] = {53, 1190};
+  for (DWORD code : codes) {
+    ASSERT_TRUE(tooltest::SteerRecorder(code));
+    ASSERT_TRUE(Fill(L"srv9", L"60", L"Planned restart", Entry::Type));
+    const std::size_t before = tooltest::Records().size();
+    ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(0)));
+    wintest::PressKey(VK_RETURN);
+    std::wstring text;
+    ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box for exit code " << code;
+    const std::wstring expected = L"shutdown.exe reported an error for \\\\srv9.\r\n\r\n" + SystemMessage(code) +
+                                  L"\r\n\r\nError code: " + std::to_wstring(code);
+    EXPECT_EQ(Narrow(expected), Narrow(text));
+    ASSERT_EQ(before + 1, tooltest::Records().size());
+    EXPECT_EQ(code, tooltest::Records().back().exitCode);
+    EXPECT_EQ(L"srv9", TextOf(Gadget(0))) << "exit code " << code;
+    EXPECT_EQ(L"60", TextOf(Gadget(4))) << "exit code " << code;
+    EXPECT_EQ(L"Planned restart", TextOf(Gadget(5))) << "exit code " << code;
+    EXPECT_EQ(Counter(512 - 15), TextOf(Gadget(6))) << "exit code " << code;
+  }
+  // Once shutdown.exe succeeds, the kept fields go and the form is reset.
+  ASSERT_TRUE(tooltest::SteerRecorder(0));
+  const std::size_t before = tooltest::Records().size();
+  ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(5)));
+  wintest::PressKey(VK_RETURN);
+  recorder::Record record;
+  ASSERT_TRUE(WaitRecord(before, &record));
+  EXPECT_EQ(Show(Expected(L"srv9", L"60", L"Planned restart")), Show(record.argv));
+  EXPECT_TRUE(wintest::WaitUntil([&] { return FormIsReset(); }, 5000));
+}
+
+TEST_F(RebootTest, MissingShutdownShowsTheErrorAndKeepsTheFields) {
+  ASSERT_TRUE(tooltest::RemoveSystemShutdown());
+  Start();
+  ASSERT_TRUE(Fill(L"srv9", L"60", L"Planned restart", Entry::Type));
+  ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(0)));
+  wintest::PressKey(VK_RETURN);
+  std::wstring text;
+  ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box";
+  const std::wstring expected = L"shutdown.exe could not be started to restart \\\\srv9.\r\n\r\n" +
+                                SystemMessage(ERROR_FILE_NOT_FOUND) + L"\r\n\r\nError code: 2";
+  EXPECT_EQ(Narrow(expected), Narrow(text));
+  EXPECT_EQ(L"srv9", TextOf(Gadget(0)));
+  EXPECT_EQ(L"60", TextOf(Gadget(4)));
+  EXPECT_EQ(L"Planned restart", TextOf(Gadget(5)));
+  EXPECT_TRUE(tooltest::Records().empty());
+}
+
+TEST_F(RebootTest, PlantedShutdownInTheToolsFolderOrTheCurrentFolderNeverRuns) {
+  ASSERT_TRUE(CopyFileW(tooltest::RecorderExe().c_str(), app_.File(L"shutdown.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(tooltest::RecorderExe().c_str(), work_.File(L"shutdown.exe").c_str(), FALSE));
+  Start();
+  ASSERT_TRUE(Fill(L"pc01", L"30", L"x", Entry::Type));
+  ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(0)));
+  wintest::PressKey(VK_RETURN);
+  recorder::Record record;
+  ASSERT_TRUE(WaitRecord(0, &record));
+  EXPECT_EQ(0, _wcsicmp(tooltest::SystemShutdown().c_str(), record.image.c_str())) << Narrow(record.image);
+  EXPECT_TRUE(wintest::WaitUntil([&] { return FormIsReset(); }, 5000));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(app_.File(L"shutdown.record").c_str()))
+      << "the shutdown.exe in the tool's folder ran";
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(work_.File(L"shutdown.record").c_str()))
+      << "the shutdown.exe in the current folder ran";
+}
+
+}  // namespace
