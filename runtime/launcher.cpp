@@ -152,6 +152,23 @@ LaunchedProgram* FindProgram(std::int64_t program) {
   return nullptr;
 }
 
+// The standard input for a chained launch: an inheritable duplicate of the other program's
+// output read end, which was made non-inheritable when it was created, so the child could not
+// receive the original. The duplicate is the child's end, closed once the child holds it. False
+// when `chainFrom` is no kept program or has no output pipe.
+bool ChainedInput(std::int64_t chainFrom, OwnedHandle& inputRead) {
+  if (chainFrom == 0) return false;
+  LockGuard guard(&launcher->lock);
+  const LaunchedProgram* chain = FindProgram(chainFrom);
+  if (!chain || !chain->outputRead) return false;
+  HANDLE duplicate = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), chain->outputRead, GetCurrentProcess(), &duplicate, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
+    return false;
+  }
+  inputRead.Reset(duplicate);
+  return true;
+}
+
 }  // namespace
 
 void LauncherInit() {
@@ -195,17 +212,9 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   OwnedHandle inputRead, inputWrite, outputRead, outputWrite, errorRead, errorWrite;
   bool redirected = false;
 
-  const LaunchedProgram* chain = (flags & LaunchChainInput) ? ProgramRecord(chainFrom) : nullptr;
-  if (chain && chain->outputRead) {
-    // The other program's read end was made non-inheritable when it was created, so the child
-    // could not receive it; an inheritable duplicate, closed again after creation, carries it.
-    HANDLE duplicate = nullptr;
-    if (DuplicateHandle(GetCurrentProcess(), chain->outputRead, GetCurrentProcess(), &duplicate, 0, TRUE,
-                        DUPLICATE_SAME_ACCESS)) {
-      inputRead.Reset(duplicate);
-      startup.hStdInput = duplicate;
-      redirected = true;
-    }
+  if ((flags & LaunchChainInput) && ChainedInput(chainFrom, inputRead)) {
+    startup.hStdInput = inputRead.get();
+    redirected = true;
   } else if (keep && (flags & LaunchWriteInput)) {
     if (CreateRedirection(pipeAttributes, inputRead, inputWrite, false)) {
       startup.hStdInput = inputRead.get();

@@ -40,6 +40,8 @@ void LauncherInit();
 // current one. Returns 0 on failure, 1 on success without LaunchKeep, and with LaunchKeep the
 // new LaunchedProgram's address (the value the Program* operations below take). `chainFrom` is
 // used only with LaunchChainInput: a kept program whose output pipe becomes the standard input.
+// LaunchWait returns only when the child has ended, so with an output or error pipe a child that
+// writes more than the pipe buffer holds never ends: read such pipes without LaunchWait.
 std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory,
                            std::uint32_t flags, std::int64_t chainFrom = 0);
 std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory);

@@ -487,7 +487,7 @@ TEST_F(LauncherTest, ConcurrentRunsAppendWholeRecords) {
   std::vector<std::int64_t> programs;
   for (int i = 0; i < 24; ++i) {
     const std::wstring parameters = L"run " + std::to_wstring(i);
-    programs.push_back(ProgramLaunch(path.c_str(), parameters.c_str(), L"", LaunchKeep | LaunchHidden));
+    programs.push_back(ProgramLaunch(path.c_str(), parameters.c_str(), L"", LaunchKeep));
   }
   for (std::int64_t program : programs) {
     ASSERT_NE(ProgramRecord(program), nullptr);

@@ -184,7 +184,11 @@ int wmain() {
   DWORD consoleProcesses[8];
   const DWORD consoleCount = GetConsoleProcessList(consoleProcesses, 8);
 
-  const std::uint64_t echoed = inKind == "pipe" ? Echo(in, out) : 0;
+  // Only a pipe the parent handed over on purpose is echoed: without STARTF_USESTDHANDLES the
+  // child may still hold its parent's own standard input (Wine copies the parent's standard
+  // handles into every child), which may be a pipe that never ends.
+  const bool givenInput = (startup.dwFlags & STARTF_USESTDHANDLES) != 0 && inKind == "pipe";
+  const std::uint64_t echoed = givenInput ? Echo(in, out) : 0;
   if (errKind != "none") {
     static const char kLine[] = "recorder: stderr line\r\n";
     WriteAll(err, kLine, sizeof kLine - 1);

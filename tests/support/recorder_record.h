@@ -21,10 +21,11 @@
 // "pipe", "char", "disk", "unknown"); echoedBytes: bytes copied from stdin to stdout; sleptMs and
 // exitCode: what the steering asked for.
 //
-// The run, in order: read the steering, copy stdin to stdout until end of file when stdin is a
-// pipe, write "recorder: stderr line\r\n" to stderr, sleep, append the record, then exit with the
-// code, or end as a crash would (TerminateProcess with STATUS_ACCESS_VIOLATION, no unwinding, no
-// crash dialog). The record is written last, so it exists once a waited-for run has ended.
+// The run, in order: read the steering; copy stdin to stdout until end of file when stdin is a
+// pipe given through STARTF_USESTDHANDLES (never a standard input merely passed down); write
+// "recorder: stderr line\r\n" to stderr; sleep; append the record; then exit with the code, or
+// end as a crash would (TerminateProcess with STATUS_ACCESS_VIOLATION, no unwinding, no crash
+// dialog). The record is written last, so it exists once a waited-for run has ended.
 //
 // Steering: the file named by REBOOTPC_RECORDER_STEER, or else "<exe name without .exe>.steer"
 // beside the exe, read afresh by every run so a test can change the behaviour while the parent
