@@ -190,21 +190,25 @@ TEST_F(RegistryTest, TeardownClearsIdAndPropertyPurgesEventsAndReleasesTheRecord
     static WNDPROC below;
     static ObjectNumber idAfter;
     static bool propertyAfter;
+    static bool dropAcceptAfter;
     below = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND c, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
           const LRESULT result = CallWindowProcW(below, c, message, wParam, lParam);
           if (message == WM_NCDESTROY) {
             idAfter = GetWindowLongPtrW(c, GWLP_ID);
             propertyAfter = GetPropW(c, L"Orv_ID") != nullptr;
+            dropAcceptAfter = GetPropW(c, L"Orv_DropAccept") != nullptr;
           }
           return result;
         })));
+    SetPropW(control, L"Orv_DropAccept", reinterpret_cast<HANDLE>(1));
     EventPost(GadgetEvent, gadget, 0, ContentChanged);
     EventPost(GadgetEvent, gadget, 7, 14000);
     EventPost(MenuEvent, gadget, 0, 0);
     DestroyWindow(control);
     EXPECT_EQ(idAfter, -1);
     EXPECT_FALSE(propertyAfter);
+    EXPECT_FALSE(dropAcceptAfter);
     EXPECT_EQ(GadgetHandle(gadget), nullptr);
     const std::vector<GadgetTestEvent> got = CollectEvents(20);
     const std::vector<GadgetTestEvent> expected{{MenuEvent, gadget, 0, 0}};
