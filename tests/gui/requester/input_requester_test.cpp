@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <ostream>
 #include <string>
 
 #include "gui/requester/input_requester.h"
@@ -84,6 +85,8 @@ struct AnswerCase {
   Close how;
   const wchar_t* expected;
 };
+
+void PrintTo(const AnswerCase& c, std::ostream* out) { *out << c.name; }
 
 class InputAnswers : public testing::TestWithParam<AnswerCase> {};
 

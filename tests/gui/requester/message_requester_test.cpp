@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,8 @@ struct BoxCase {
   bool yesNo;
   bool icon;
 };
+
+void PrintTo(const BoxCase& c, std::ostream* out) { *out << c.name; }
 
 class MessageBoxCases : public testing::TestWithParam<BoxCase> {};
 
