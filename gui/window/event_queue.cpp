@@ -178,11 +178,16 @@ std::int64_t EventWait() {
   if (const std::int32_t kind = Take()) return kind;
   MSG message{};
   GetMessageW(&message, nullptr, 0, 0);
-  HWND active = GetActiveWindow();
-  HACCEL table = AcceleratorsFor(active);
-  if (table && TranslateAcceleratorW(active, table, &message)) {
-    if (active) KeyboardCues(active, 1);
+  bool translated = false;
+  if (AcceleratorCanTranslate(message.message)) {
+    HWND active = GetActiveWindow();
+    HACCEL table = AcceleratorsFor(active);
+    translated = table && TranslateAcceleratorW(active, table, &message);
+    if (translated && active) KeyboardCues(active, 1);
   } else {
+    KeyboardCuesWhileModifierDown();
+  }
+  if (!translated) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

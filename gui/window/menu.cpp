@@ -15,7 +15,6 @@ constexpr int kMenuStackDepth = 64;
 constexpr BYTE kPlainKey = FVIRTKEY | FNOINVERT;
 
 const wchar_t kMenuCallbackProperty[] = L"orv_menu_callback";
-const wchar_t kWindowIdProperty[] = L"Orv_WindowID";
 const wchar_t kHotkeyProperty[] = L"Orv_Hotkey";
 
 struct MenuRecord {
@@ -72,7 +71,19 @@ void RebuildTable(WindowRecord* record) {
   record->acceleratorTable = CreateAcceleratorTableW(record->acceleratorEntries, record->acceleratorCount);
 }
 
-bool IsKeyDown(int key) { return (GetKeyState(key) & 0x80) != 0; }
+// The thread's key state, read once: on some platforms every GetKeyState is a round trip to
+// the window server, and the state does not change between the reads.
+struct KeyState {
+  BYTE keys[256];
+  bool Down(int key) const { return (keys[key] & 0x80) != 0; }
+  bool ModifierDown() const { return Down(VK_CONTROL) || Down(VK_SHIFT) || Down(VK_MENU); }
+};
+
+KeyState ReadKeyState() {
+  KeyState state{};
+  GetKeyboardState(state.keys);
+  return state;
+}
 
 bool BeginsWith(const wchar_t* text, const wchar_t* prefix) {
   for (; *prefix; ++text, ++prefix) {
@@ -204,23 +215,18 @@ void ShortcutsRelease(WindowRecord* record) {
 
 HACCEL AcceleratorsFor(HWND active) {
   HWND focus = GetFocus();
-  WindowRecord* record = nullptr;
+  // A toolkit window of this process: it carries "Orv_WindowID" and its record holds it.
+  WindowRecord* record = WindowRecordFromHandle(active);
   bool tabTaken = false;
-  if (active && GetPropW(active, kWindowIdProperty)) {
-    DWORD process = 0;
-    if (GetWindowThreadProcessId(active, &process) && process == GetCurrentProcessId()) {
-      record = WindowRecordFromHandle(active);
-      if (record) {
-        tabTaken = true;
-        for (std::int32_t index = 0; index < record->acceleratorCount; ++index) {
-          const ACCEL& entry = record->acceleratorEntries[index];
-          if (entry.key == VK_TAB && entry.cmd == NavigateNextCommand) tabTaken = false;
-        }
-      }
+  if (record) {
+    tabTaken = true;
+    for (std::int32_t index = 0; index < record->acceleratorCount; ++index) {
+      const ACCEL& entry = record->acceleratorEntries[index];
+      if (entry.key == VK_TAB && entry.cmd == NavigateNextCommand) tabTaken = false;
     }
   }
-  const bool modifierDown = IsKeyDown(VK_CONTROL) || IsKeyDown(VK_SHIFT) || IsKeyDown(VK_MENU);
-  if (focus && IsKeyDown(VK_TAB) && !modifierDown && !tabTaken) {
+  const KeyState keys = ReadKeyState();
+  if (focus && keys.Down(VK_TAB) && !keys.ModifierDown() && !tabTaken) {
     wchar_t className[16] = {};
     GetClassNameW(focus, className, 16);
     // An editable rich-edit or Scintilla control takes Tab as text.
@@ -231,8 +237,17 @@ HACCEL AcceleratorsFor(HWND active) {
       return nullptr;
     }
   }
-  if (active && modifierDown) KeyboardCues(active, 1);
+  if (active && keys.ModifierDown()) KeyboardCues(active, 1);
   // A hot-key control captures every combination itself.
   if (focus && GetPropW(focus, kHotkeyProperty)) return nullptr;
   return record ? record->acceleratorTable : nullptr;
+}
+
+bool AcceleratorCanTranslate(UINT message) {
+  return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_CHAR || message == WM_SYSCHAR;
+}
+
+void KeyboardCuesWhileModifierDown() {
+  if (!ReadKeyState().ModifierDown()) return;
+  if (HWND active = GetActiveWindow()) KeyboardCues(active, 1);
 }

@@ -37,8 +37,15 @@ HMENU MenuHandle(std::int64_t number);
 // Binds the shortcut on the window to the item; returns the window's new accelerator table, or
 // null for an unknown window number.
 HACCEL ShortcutAdd(std::int64_t window, std::uint32_t shortcut, std::int64_t item);
-// The accelerator table EventWait translates the fetched message with, or null.
+// The accelerator table EventWait translates the fetched message with, or null. While a
+// modifier key is down it also shows the active window's keyboard cues.
 HACCEL AcceleratorsFor(HWND activeWindow);
+// Whether TranslateAcceleratorW can translate a message of this number at all (key-down and
+// character messages). For any other message the table chosen makes no difference, so
+// EventWait asks only KeyboardCuesWhileModifierDown, the part of AcceleratorsFor that acts on
+// every message.
+bool AcceleratorCanTranslate(UINT message);
+void KeyboardCuesWhileModifierDown();
 
 // For the window layer: a new window's two navigation entries, and releasing a window's
 // entries and table when it is destroyed.

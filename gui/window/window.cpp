@@ -56,13 +56,40 @@ struct Owner {
   bool itself = false;  // the receiving window carries the property
 };
 
+// The last window found by its handle. Every message and every fetched message looks its
+// window up, and reading a property is a round trip to the window server on some platforms;
+// the entry is trusted only while the record of its number still holds that very handle, so a
+// destroyed window or a reused number never gives a wrong answer.
+struct HandleCache {
+  HWND handle;
+  std::int64_t number;
+};
+HandleCache handleCache{};
+
+WindowRecord* CachedRecord(HWND window) {
+  if (!window || window != handleCache.handle) return nullptr;
+  WindowRecord* record = WindowRecordOf(handleCache.number);
+  return record && record->handle == window ? record : nullptr;
+}
+
+std::int64_t WindowNumberFromProperty(HANDLE id) {
+  return static_cast<std::int64_t>(reinterpret_cast<INT_PTR>(id)) - 1;
+}
+
 Owner FindOwner(HWND window) {
   Owner owner;
+  if (WindowRecord* record = CachedRecord(window)) {
+    owner.number = handleCache.number;
+    owner.record = record;
+    owner.itself = true;
+    return owner;
+  }
   for (HWND walk = window; walk; walk = GetParent(walk)) {
     if (HANDLE id = GetPropW(walk, kWindowIdProperty)) {
-      owner.number = static_cast<std::int64_t>(reinterpret_cast<INT_PTR>(id)) - 1;
+      owner.number = WindowNumberFromProperty(id);
       owner.record = WindowRecordOf(owner.number);
       owner.itself = walk == window;
+      if (owner.record && owner.record->handle == walk) handleCache = HandleCache{walk, owner.number};
       break;
     }
   }
@@ -171,7 +198,7 @@ void UnregisterRetiredClasses() {
 LRESULT OnNcDestroy(HWND window) {
   HANDLE id = GetPropW(window, kWindowIdProperty);
   if (!id) return static_cast<LRESULT>(NotHandled);
-  const std::int64_t number = static_cast<std::int64_t>(reinterpret_cast<INT_PTR>(id)) - 1;
+  const std::int64_t number = WindowNumberFromProperty(id);
   RemovePropW(window, kFocusProperty);
   RemovePropW(window, kWindowIdProperty);
   if (RemovePropW(window, kDropAcceptProperty)) RevokeDragDrop(window);
@@ -328,10 +355,16 @@ WindowRecord* WindowRecordOf(std::int64_t number) {
 }
 
 WindowRecord* WindowRecordFromHandle(HWND window) {
+  if (WindowRecord* record = CachedRecord(window)) return record;
   if (!window) return nullptr;
   HANDLE id = GetPropW(window, kWindowIdProperty);
   if (!id) return nullptr;
-  return WindowRecordOf(static_cast<std::int64_t>(reinterpret_cast<INT_PTR>(id)) - 1);
+  const std::int64_t number = WindowNumberFromProperty(id);
+  WindowRecord* record = WindowRecordOf(number);
+  // A window of another process may carry the property too; it names none of ours.
+  if (!record || record->handle != window) return nullptr;
+  handleCache = HandleCache{window, number};
+  return record;
 }
 
 std::int64_t WindowOpen(std::int64_t number, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height,

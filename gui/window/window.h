@@ -46,8 +46,8 @@ struct WindowRecord {
 };
 
 WindowRecord* WindowRecordOf(std::int64_t number);
-// The record of a toolkit window of this process by its own handle (not its ancestors'), or
-// null.
+// The record of a toolkit window of this process by its own handle (not its ancestors'): the
+// window carries "Orv_WindowID" and the record of that number holds this very handle; else null.
 WindowRecord* WindowRecordFromHandle(HWND window);
 // The frame correction for sizing borders: 5 with desktop composition on, else 0.
 int WindowFrameCorrection();

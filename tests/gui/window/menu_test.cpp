@@ -295,6 +295,12 @@ TEST_F(MenuTest, AcceleratorsForIgnoresForeignWindows) {
   SetPropW(plain, L"Orv_WindowID", reinterpret_cast<HANDLE>(1));
   EXPECT_EQ(AcceleratorsFor(plain), nullptr) << "no window 0 is open";
   ASSERT_TRUE(WindowOpen(0, 10, 10, 100, 60, L"", kAppFlags));
+  EXPECT_EQ(AcceleratorsFor(plain), nullptr) << "the property names window 0, which is another window";
+  EXPECT_EQ(AcceleratorsFor(WindowHandle(0)), WindowRecordOf(0)->acceleratorTable);
+  // Window 0 reopened: the new window, not the old handle, has its table.
+  HWND old = WindowHandle(0);
+  ASSERT_TRUE(WindowOpen(0, 10, 10, 100, 60, L"", kAppFlags));
+  EXPECT_EQ(AcceleratorsFor(old), nullptr);
   EXPECT_EQ(AcceleratorsFor(WindowHandle(0)), WindowRecordOf(0)->acceleratorTable);
   EXPECT_EQ(AcceleratorsFor(nullptr), nullptr);
   DestroyWindow(plain);

@@ -221,6 +221,25 @@ TEST_F(KeyboardCuesTest, AModifierKeyShowsTheCuesAndDeactivationHidesThem) {
     ASSERT_FALSE(cues_.changes.empty()) << "key " << key << " showed no cues";
     EXPECT_EQ(cues_.changes.front(), 0x30002u);
   }
+  // Any message fetched while a modifier is held shows them, not only key messages.
+  INPUT control{};
+  control.type = INPUT_KEYBOARD;
+  control.ki.wVk = VK_CONTROL;
+  SendInput(1, &control, sizeof control);
+  CollectEvents(100);
+  cues_.changes.clear();
+  PostMessageW(window_, WM_APP + 3, 0, 0);
+  EXPECT_EQ(EventWait(), WM_APP + 3);
+  control.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &control, sizeof control);
+  CollectEvents(100);
+  ASSERT_FALSE(cues_.changes.empty()) << "a message fetched with Control down showed no cues";
+  EXPECT_EQ(cues_.changes.front(), 0x30002u);
+  cues_.changes.clear();
+  PostMessageW(window_, WM_APP + 3, 0, 0);
+  EXPECT_EQ(EventWait(), WM_APP + 3);
+  EXPECT_TRUE(cues_.changes.empty()) << "cues shown with no modifier down";
+
   cues_.changes.clear();
   cues_.state = 0;
   ASSERT_TRUE(WindowOpen(1, 400, 50, 200, 100, L"other", kAppFlags));
