@@ -82,8 +82,8 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const int messages = argc > 1 ? _wtoi(argv[1]) : 20000;
-  const int rounds = argc > 2 ? _wtoi(argv[2]) : 7;
+  const int messages = argc > 1 ? _wtoi(argv[1]) : 3000;
+  const int rounds = argc > 2 ? _wtoi(argv[2]) : 5;
   if (messages <= 0 || rounds <= 0) {
     std::fprintf(stderr, "usage: bench_event_loop [messages per round] [rounds]\n");
     return 2;

@@ -405,4 +405,46 @@ TEST_F(WindowTest, TheCloseBoxQueuesCloseWindowEventAndTheWindowStays) {
   EXPECT_TRUE(IsWindowVisible(window));
 }
 
+TEST_F(WindowTest, AFailedCreationReleasesClassAndSlot) {
+  // A top-level window cannot be a child: CreateWindowExW refuses it.
+  EXPECT_EQ(WindowOpen(5, 10, 10, 100, 60, L"", WS_CHILD | WS_CAPTION), 0);
+  EXPECT_EQ(WindowHandle(5), nullptr);
+  EXPECT_FALSE(ClassExists(L"WindowClass_5"));
+  EXPECT_EQ(ShortcutAdd(5, 13, 3), nullptr);
+}
+
+TEST_F(WindowTest, AToolWindowMayBeNarrowedToOnePixel) {
+  ASSERT_TRUE(WindowOpen(1, 10, 10, 100, 60, L"", WindowTool | WS_THICKFRAME));
+  ASSERT_TRUE(WindowOpen(2, 10, 10, 100, 60, L"", kAppFlags | WS_THICKFRAME));
+  for (std::int64_t number : {1, 2}) {
+    MINMAXINFO info{};
+    info.ptMinTrackSize = {77, 33};
+    EXPECT_EQ(SendMessageW(WindowHandle(number), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info)), 0);
+    EXPECT_EQ(info.ptMinTrackSize.x, number == 1 ? 1 : 77) << "window " << number;
+    EXPECT_EQ(info.ptMinTrackSize.y, 33);
+  }
+}
+
+int sysColorChanges = 0;
+LRESULT CALLBACK CountSysColorChange(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SYSCOLORCHANGE) ++sysColorChanges;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(WindowTest, SystemColourChangesReachEveryDescendant) {
+  WNDCLASSW counter{};
+  counter.lpfnWndProc = CountSysColorChange;
+  counter.hInstance = GetModuleHandleW(nullptr);
+  counter.lpszClassName = L"SysColorCounter";
+  RegisterClassW(&counter);
+  ASSERT_TRUE(WindowOpen(1, 10, 10, 200, 100, L"", kAppFlags));
+  HWND child = CreateWindowExW(0, L"SysColorCounter", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, WindowHandle(1),
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  CreateWindowExW(0, L"SysColorCounter", L"", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, child, nullptr,
+                  GetModuleHandleW(nullptr), nullptr);
+  sysColorChanges = 0;
+  SendMessageW(WindowHandle(1), WM_SYSCOLORCHANGE, 0, 0);
+  EXPECT_EQ(sysColorChanges, 2) << "the child and the grandchild";
+}
+
 }  // namespace
