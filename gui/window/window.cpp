@@ -42,7 +42,7 @@ struct RetiredClass {
 
 WindowsState* windowsState = nullptr;
 
-// "WindowClass_%I64d" from the number; 32 units hold any 64-bit number.
+// "WindowClass_%I64d" from the number: 12 units of prefix, up to 20 of number, the terminator.
 struct ClassName {
   explicit ClassName(std::int64_t number) { FormatText(units, L"WindowClass_%I64d", number); }
   wchar_t units[40];
