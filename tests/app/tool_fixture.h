@@ -3,6 +3,8 @@
 // folder (where reboot.prefs lives), and the usual settled settings file.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include <gtest/gtest.h>
@@ -13,6 +15,8 @@
 class ToolTest : public testing::Test {
  protected:
   void SetUp() override {
+    // The stand-in is copied over system32\shutdown.exe: only ever in a Wine prefix.
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) GTEST_SKIP() << "not under Wine";
     ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES lacks shutdown.exe=n: Wine's own shutdown.exe would run";
     ASSERT_TRUE(tooltest::InstallRecorder()) << "cannot install the stand-in";
   }
