@@ -102,9 +102,15 @@ void SubmitReboot() {
   }
   const std::int64_t exitCode = ProgramExitCode(launched);
   ProgramFree(launched);
+  if (exitCode < 0) {
+    // No exit code to read (the shell started no process): success cannot be confirmed.
+    const Text text = TextJoin({L"shutdown.exe gave no result for \\\\", app.pcName.c_str(),
+                                L".\r\n\r\nCheck whether the computer restarts before trying again."});
+    MessageRequest(L"Error", text.c_str(), MB_OK | MB_ICONERROR);
+    return;
+  }
   if (exitCode != 0) {
-    // -1: the run ended without an exit code the launcher could read; not a success either.
-    ShowFailure(L"shutdown.exe reported an error for", exitCode < 0 ? ERROR_GEN_FAILURE : static_cast<DWORD>(exitCode));
+    ShowFailure(L"shutdown.exe reported an error for", static_cast<DWORD>(exitCode));
     return;
   }
   ResetForm();
