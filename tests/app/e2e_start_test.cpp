@@ -183,9 +183,9 @@ TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZ
 
     // Closing saves the position too: a file changed meanwhile gets it back.
     ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), SettledPrefs("1", "2")));
-    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(tooltest::ClickCloseBox(main, [&] { return !run.Running(); })) << "the close box did not end the tool";
     DWORD code = 99;
-    ASSERT_TRUE(run.WaitExit(5000, &code)) << "the close box did not end the tool";
+    ASSERT_TRUE(run.WaitExit(5000, &code));
     EXPECT_EQ(0u, code);
     EXPECT_EQ(Hex(movedAgain), Hex(PrefsOnDisk()));
   }

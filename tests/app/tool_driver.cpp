@@ -243,6 +243,34 @@ bool ClickButton(HWND button, const std::function<bool()>& effect) {
   return false;
 }
 
+bool ClickCloseBox(HWND window, const std::function<bool()>& effect) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    POINT target{-1, -1};
+    for (int y = frame.top + 2; y < frame.top + 40 && target.x < 0; y += 2) {
+      for (int x = frame.right - 2; x > frame.right - 80; x -= 2) {
+        DWORD_PTR hit = 0;
+        SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit);
+        if (hit == HTCLOSE) {
+          target = POINT{x, y};
+          break;
+        }
+      }
+    }
+    if (target.x < 0) return false;
+    wintest::BringToFront(window);
+    wintest::MoveMouseTo(target.x, target.y);
+    INPUT buttons[2] = {};
+    buttons[0].type = buttons[1].type = INPUT_MOUSE;
+    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, buttons, sizeof(INPUT));
+    if (wintest::WaitUntil(effect, 3000)) return true;
+  }
+  return false;
+}
+
 bool PasteText(const std::wstring& text) {
   const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);

@@ -86,6 +86,9 @@ std::wstring MessageBoxText(HWND box);
 bool ClickInto(const ToolRun& run, HWND control);
 // A real click on a button; true once `effect` holds.
 bool ClickButton(HWND button, const std::function<bool()>& effect);
+// A real click on the window's close box (found with WM_NCHITTEST along the caption); true once
+// `effect` holds.
+bool ClickCloseBox(HWND window, const std::function<bool()>& effect);
 // Puts the text on the clipboard and presses Ctrl+V.
 bool PasteText(const std::wstring& text);
 
