@@ -170,6 +170,7 @@ TEST_F(RebootTest, EveryFieldArrivesAsTyped) {
       {"switches in the notice", L"srv", L"30", L"\" /s /m \\\\other", Entry::Paste},
       {"switches in the name", L"\" /s /m \\\\other", L"30", L"x", Entry::Paste},
       {"name with blanks and a trailing backslash", L"my pc\\", L"30", L"x", Entry::Paste},
+      {"pasted timeout with a blank and a quote", L"srv", L"3 \"0", L"x", Entry::Paste},
       {"512 hostile characters", L"srv", L"30", longNotice, Entry::Paste},
       {"non-ASCII", L"h\u00f6st", L"30", L"Gr\u00fc\u00dfe \u20ac \U0001F600", Entry::Paste},
   };

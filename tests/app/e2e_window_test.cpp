@@ -128,6 +128,12 @@ TEST_F(WindowTest, TimeoutFieldTakesOnlyTypedDigits) {
 }
 
 TEST_F(WindowTest, CounterFollowsTheNotificationText) {
+  // Changes of the other fields leave it alone.
+  ASSERT_TRUE(TypeInto(0, L"abc"));
+  ASSERT_TRUE(TypeInto(4, L"9"));
+  ASSERT_TRUE(wintest::WaitUntil([&] { return TextOf(Gadget(4)) == L"309"; }, 2000));
+  wintest::Pump(200);
+  EXPECT_EQ(Counter(512), TextOf(Gadget(6)));
   ASSERT_TRUE(TypeInto(5, L"0123456789"));
   EXPECT_TRUE(wintest::WaitUntil([&] { return TextOf(Gadget(6)) == Counter(502); }, 3000))
       << Narrow(TextOf(Gadget(6)));
