@@ -1,0 +1,260 @@
+// Faults and bad input on the way to shutdown.exe, with the real RebootPC.exe: a shutdown.exe
+// that takes 20 s (the tool waits, as it must, then resets the form and answers again), one that
+// crashes (the error box, fields kept), and over a thousand generated field texts, each of which
+// must reach shutdown.exe as exactly the text in the field.
+#include <windows.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/app/evidence_session.h"
+#include "tests/app/tool_driver.h"
+#include "tests/support/win_test.h"
+
+namespace {
+
+using tooltest::TextOf;
+
+std::string SettledPrefs() {
+  return tooltest::PrefsBytes({{"FirstRun", "0"},
+                               {"RebootX", "30"},
+                               {"RebootY", "40"},
+                               {"AdminName", tooltest::Rot47("admin")},
+                               {"AdminPass", tooltest::Rot47("secret")},
+                               {"Domain", tooltest::Rot47("CORP")}});
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+class ShutdownFaultTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES must hold shutdown.exe=n";
+    ASSERT_TRUE(wintest::WriteFileBytes(work_.File(L"reboot.prefs"), SettledPrefs()));
+  }
+  void TearDown() override {
+    if (run_ && run_->Running() && main_) {
+      PostMessageW(main_, WM_CLOSE, 0, 0);
+      DWORD code = 99;
+      EXPECT_TRUE(run_->WaitExit(30000, &code)) << "the tool did not end on WM_CLOSE";
+      EXPECT_EQ(0u, code);
+    }
+    run_.reset();
+  }
+  void Start() {
+    run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
+    ASSERT_TRUE(run_->started());
+    main_ = run_->WaitMainWindow();
+    ASSERT_NE(nullptr, main_);
+  }
+  bool Fill(const std::wstring& name, const std::wstring& timeout, const std::wstring& notice) const {
+    return evidence::SetText(evidence::NameField(main_), name) &&
+           evidence::SetText(evidence::TimeoutField(main_), timeout) &&
+           evidence::SetText(evidence::NoticeField(main_), notice);
+  }
+  // The tool's GUI thread takes a message within `milliseconds`.
+  bool Answers(DWORD milliseconds) const {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &answer) != 0;
+  }
+  std::vector<std::wstring> ExpectedArgv(const std::wstring& name, const std::wstring& timeout,
+                                         const std::wstring& notice) const {
+    std::vector<std::wstring> argv = evidence::ExpectedArguments(name, timeout, notice);
+    argv.insert(argv.begin(), tooltest::SystemShutdown());
+    return argv;
+  }
+  static bool SameArgv(const std::vector<std::wstring>& expected, const std::vector<std::wstring>& got) {
+    return expected.size() == got.size() && SameText(expected[0], got[0]) &&
+           std::equal(expected.begin() + 1, expected.end(), got.begin() + 1);
+  }
+
+  wintest::ScratchFolder app_;
+  wintest::ScratchFolder work_;
+  std::unique_ptr<tooltest::ToolRun> run_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(ShutdownFaultTest, SlowShutdownIsWaitedForThenTheFormIsResetAndTheToolAnswersAgain) {
+  ASSERT_TRUE(tooltest::InstallRecorder());
+  ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(), recorder::RecorderSteering(0, 20000)));
+  Start();
+  ASSERT_TRUE(Fill(L"pc-slow", L"60", L"Taking my time"));
+  const ULONGLONG submitted = GetTickCount64();
+  evidence::PostSubmit(main_);
+
+  // While shutdown.exe runs the GUI thread is held in the launcher's wait, as specified.
+  wintest::Pump(3000);
+  EXPECT_TRUE(run_->Running());
+  EXPECT_FALSE(Answers(1000)) << "the tool answered while shutdown.exe was still running";
+  EXPECT_TRUE(tooltest::Records().empty());
+
+  ASSERT_TRUE(wintest::WaitUntil([] { return !tooltest::Records().empty(); }, 40000)) << "shutdown.exe never ended";
+  ASSERT_TRUE(wintest::WaitUntil([&] { return evidence::FormIsReset(main_); }, 10000)) << "the form was not reset";
+  const ULONGLONG waited = GetTickCount64() - submitted;
+  EXPECT_GE(waited, 19500u) << "the form was reset before shutdown.exe had ended";
+  const recorder::Record record = tooltest::Records().front();
+  EXPECT_EQ(20000u, record.sleptMs);
+  EXPECT_EQ(evidence::Show(ExpectedArgv(L"pc-slow", L"60", L"Taking my time")), evidence::Show(record.argv));
+
+  // Responsive again: it answers at once and takes the next request.
+  EXPECT_TRUE(Answers(2000));
+  ASSERT_TRUE(tooltest::SteerRecorder(0));
+  ASSERT_TRUE(Fill(L"pc-next", L"30", L"Again"));
+  evidence::PostSubmit(main_);
+  ASSERT_TRUE(wintest::WaitUntil([] { return tooltest::Records().size() == 2; }, 20000));
+  EXPECT_TRUE(wintest::WaitUntil([&] { return evidence::FormIsReset(main_); }, 10000));
+  EXPECT_EQ(evidence::Show(ExpectedArgv(L"pc-next", L"30", L"Again")), evidence::Show(tooltest::Records().back().argv));
+}
+
+TEST_F(ShutdownFaultTest, CrashingShutdownShowsTheErrorBoxAndKeepsTheFields) {
+  ASSERT_TRUE(tooltest::InstallRecorder());
+  ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(), recorder::RecorderSteering(0, 0, true)));
+  Start();
+  ASSERT_TRUE(Fill(L"pc-crash", L"45", L"It will crash"));
+  evidence::PostSubmit(main_);
+  std::wstring text;
+  ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box";
+  EXPECT_NE(std::wstring::npos, text.find(L"\\\\pc-crash")) << wintest::Narrow(text);
+  // STATUS_ACCESS_VIOLATION as the exit code.
+  EXPECT_NE(std::wstring::npos, text.find(L"3221225477")) << wintest::Narrow(text);
+  EXPECT_EQ(1u, tooltest::Records().size());
+  EXPECT_EQ(L"pc-crash", TextOf(evidence::NameField(main_)));
+  EXPECT_EQ(L"45", TextOf(evidence::TimeoutField(main_)));
+  EXPECT_EQ(L"It will crash", TextOf(evidence::NoticeField(main_)));
+  EXPECT_TRUE(Answers(2000));
+}
+
+// --- Generated field texts ----------------------------------------------------------------------
+
+// Units and pieces the quoting must survive: quotes, backslashes (alone, doubled, before a
+// quote), blanks, tabs, slashes and switches, letters beyond ASCII and pairs beyond U+FFFF.
+const wchar_t* const kPieces[] = {L"\"",  L"\\",       L"\\\"", L"\\\\", L" ",       L"\t",  L"  ",  L"/s",
+                                  L"-c", L"a",        L"Z",    L"0",    L"\u00e9",  L"\u20ac", L"\U0001F600",
+                                  L"\U0010FFFD", L"\\\\\"", L"x y", L"'", L"%PATH%", L"^&|<>"};
+// Typed pieces: no tab (it moves the focus between fields, as it should).
+const wchar_t* const kTypedPieces[] = {L"\"", L"\\", L"\\\"", L" ", L"/s", L"a", L"Z", L"0", L"\u00e9", L"\U0001F600"};
+
+template <std::size_t N>
+std::wstring Generate(std::mt19937& random, const wchar_t* const (&pieces)[N], std::size_t maxUnits) {
+  std::wstring text;
+  const std::size_t wanted = 1 + random() % maxUnits;
+  while (text.size() < wanted) {
+    const std::wstring piece = pieces[random() % N];
+    if (text.size() + piece.size() > maxUnits) break;
+    text += piece;
+  }
+  if (text.empty()) text = L"a";
+  return text;
+}
+
+// A 512-unit notice, the field's limit, ending in a run of backslashes half the time.
+std::wstring FullNotice(std::mt19937& random) {
+  std::wstring text;
+  while (text.size() < 512) {
+    std::wstring piece = kPieces[random() % (sizeof kPieces / sizeof kPieces[0])];
+    if (text.size() + piece.size() > 512) piece = L"q";
+    text += piece;
+  }
+  if (random() % 2) text.replace(508, 4, L"\\\\\\\\");
+  return text;
+}
+
+enum class Entry { Typed, Pasted, Set };
+
+struct Request {
+  std::wstring name;
+  std::wstring timeout;
+  std::wstring notice;
+  Entry entry;
+};
+
+std::vector<Request> GenerateRequests(std::size_t count) {
+  std::mt19937 random(1207);
+  std::vector<Request> requests;
+  for (std::size_t i = 0; i < count; ++i) {
+    Request request;
+    request.entry = i < 12 ? Entry::Typed : i < 24 ? Entry::Pasted : Entry::Set;
+    if (request.entry == Entry::Typed) {
+      request.name = Generate(random, kTypedPieces, 24);
+      request.notice = Generate(random, kTypedPieces, 60);
+    } else {
+      request.name = Generate(random, kPieces, 40);
+      request.notice = i % 25 == 0 ? FullNotice(random) : Generate(random, kPieces, 120);
+    }
+    // Digits as a user types them, sometimes none; set directly (as a paste into the field
+    // can) also blanks and quotes, which the quoting must carry too.
+    const std::size_t digits = random() % 8;
+    for (std::size_t d = 0; d < digits; ++d) request.timeout += static_cast<wchar_t>(L'0' + random() % 10);
+    if (request.entry == Entry::Set && i % 7 == 0) request.timeout = Generate(random, kPieces, 12);
+    requests.push_back(request);
+  }
+  return requests;
+}
+
+class GeneratedValuesTest : public ShutdownFaultTest {
+ protected:
+  // Replaces a field's text as a user does: click into it, select all, then type or paste.
+  bool Enter(HWND field, const std::wstring& text, Entry entry) {
+    if (entry == Entry::Set) return evidence::SetText(field, text);
+    if (!tooltest::ClickInto(*run_, field)) return false;
+    wintest::PressKey(VK_END);
+    wintest::PressKey(VK_HOME, false, true);
+    if (text.empty()) {
+      wintest::PressKey(VK_DELETE);
+    } else if (entry == Entry::Typed) {
+      wintest::TypeText(text);
+    } else if (!tooltest::PasteText(text)) {
+      return false;
+    }
+    return wintest::WaitUntil([&] { return TextOf(field) == text; }, 3000);
+  }
+};
+
+TEST_F(GeneratedValuesTest, EveryFieldTextArrivesAsExactlyOneArgument) {
+  ASSERT_TRUE(evidence::InstallFastRecorder());
+  Start();
+  // Three field texts per request: 350 requests carry 1,050 generated values.
+  const std::vector<Request> requests = GenerateRequests(350);
+  evidence::RecordTail tail(tooltest::SystemRecordFile());
+  int wrong = 0;
+  for (std::size_t i = 0; i < requests.size() && wrong < 10; ++i) {
+    const Request& request = requests[i];
+    const bool entered = Enter(evidence::NameField(main_), request.name, request.entry) &&
+                         Enter(evidence::TimeoutField(main_), request.timeout, request.entry) &&
+                         Enter(evidence::NoticeField(main_), request.notice, request.entry);
+    ASSERT_TRUE(entered) << "request " << i << ": the fields did not take " << evidence::Show({request.name, request.timeout, request.notice});
+    if (request.entry == Entry::Set) {
+      evidence::PostSubmit(main_);
+    } else {
+      wintest::PressKey(VK_RETURN);
+    }
+    std::vector<recorder::Record> records;
+    ASSERT_TRUE(wintest::WaitUntil(
+        [&] {
+          auto more = tail.Take();
+          records.insert(records.end(), more.begin(), more.end());
+          return !records.empty();
+        },
+        20000))
+        << "request " << i << ": shutdown.exe was not run";
+    ASSERT_TRUE(wintest::WaitUntil([&] { return evidence::FormIsReset(main_); }, 10000)) << "request " << i;
+    const std::vector<std::wstring> expected = ExpectedArgv(request.name, request.timeout, request.notice);
+    const std::vector<std::wstring> got = evidence::SplitCommandLine(records.front().commandLine);
+    if (!SameArgv(expected, got)) {
+      ++wrong;
+      ADD_FAILURE() << "request " << i << "\n  expected " << evidence::Show(expected) << "\n  got      "
+                    << evidence::Show(got);
+    }
+    EXPECT_EQ(1u, records.size()) << "request " << i;
+  }
+  EXPECT_EQ(0, wrong);
+}
+
+}  // namespace
