@@ -197,6 +197,21 @@ TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZ
   EXPECT_TRUE(QuitWithCtrlQ(again, main));
 }
 
+TEST_F(StartTest, DraggingTheCaptionSavesWhereTheWindowWasDropped) {
+  WriteSettledPrefs("100", "100");
+  ToolRun run(app_.path(), work_.path());
+  HWND main = run.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  tooltest::DragCaption(main, 150, 90);
+  const POINT at = FramePosition(main);
+  EXPECT_EQ(250, at.x) << "the drag did not move the window by its distance";
+  EXPECT_EQ(190, at.y);
+  const std::string dropped = SettledPrefs(std::to_string(at.x), std::to_string(at.y));
+  EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == dropped; }, 5000))
+      << "window at " << at.x << ", " << at.y << "; file " << Hex(PrefsOnDisk());
+  EXPECT_TRUE(QuitWithCtrlQ(run, main));
+}
+
 TEST_F(StartTest, MovingKeepsKeysTheToolDoesNotKnowWhereTheyStand) {
   const std::string before = "\xEF\xBB\xBF\r\n; kept\r\nDomain = x\r\nRebootY = 3\r\nColour = blue\r\nRebootX = 4\r\n[grp]\r\nRebootX = 99\r\n";
   ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), before));

@@ -271,6 +271,38 @@ bool ClickCloseBox(HWND window, const std::function<bool()>& effect) {
   return false;
 }
 
+void DragCaption(HWND window, int dx, int dy) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  // A point of the caption away from its icon and buttons.
+  POINT grip{frame.left + (frame.right - frame.left) / 2, frame.top + 4};
+  for (int y = frame.top + 2; y < frame.top + 40; ++y) {
+    DWORD_PTR hit = 0;
+    SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(grip.x, y), SMTO_ABORTIFHUNG, 2000, &hit);
+    if (hit == HTCAPTION) {
+      grip.y = y + 4;
+      break;
+    }
+  }
+  wintest::BringToFront(window);
+  wintest::MoveMouseTo(grip.x, grip.y);
+  INPUT press{};
+  press.type = INPUT_MOUSE;
+  press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &press, sizeof(INPUT));
+  wintest::Pump(100);
+  const int steps = 10;
+  for (int i = 1; i <= steps; ++i) {
+    wintest::MoveMouseTo(grip.x + dx * i / steps, grip.y + dy * i / steps);
+    wintest::Pump(30);
+  }
+  INPUT release{};
+  release.type = INPUT_MOUSE;
+  release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &release, sizeof(INPUT));
+  wintest::Pump(200);
+}
+
 bool PasteText(const std::wstring& text) {
   const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);

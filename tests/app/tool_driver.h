@@ -89,6 +89,8 @@ bool ClickButton(HWND button, const std::function<bool()>& effect);
 // A real click on the window's close box (found with WM_NCHITTEST along the caption); true once
 // `effect` holds.
 bool ClickCloseBox(HWND window, const std::function<bool()>& effect);
+// Drags the window by its caption with the real mouse, by (dx, dy) pixels.
+void DragCaption(HWND window, int dx, int dy);
 // Puts the text on the clipboard and presses Ctrl+V.
 bool PasteText(const std::wstring& text);
 
