@@ -56,7 +56,7 @@ void Send(std::vector<INPUT>& inputs) {
 
 }  // namespace
 
-void PressKey(WORD virtualKey, bool control, bool shift, bool alt) {
+void SendKeyStrokes(WORD virtualKey, bool control, bool shift, bool alt) {
   std::vector<INPUT> inputs;
   if (control) inputs.push_back(KeyInput(VK_CONTROL, false));
   if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
@@ -66,7 +66,12 @@ void PressKey(WORD virtualKey, bool control, bool shift, bool alt) {
   if (alt) inputs.push_back(KeyInput(VK_MENU, true));
   if (shift) inputs.push_back(KeyInput(VK_SHIFT, true));
   if (control) inputs.push_back(KeyInput(VK_CONTROL, true));
-  Send(inputs);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressKey(WORD virtualKey, bool control, bool shift, bool alt) {
+  SendKeyStrokes(virtualKey, control, shift, alt);
+  Pump(30);
 }
 
 void TypeText(const std::wstring& text) {

@@ -16,8 +16,11 @@ bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 3000);
 
 // Brings a top-level window to the foreground and waits until it is.
 bool BringToFront(HWND window);
-// Real keystrokes for a virtual-key code, with optional modifiers held around it.
+// Real keystrokes for a virtual-key code, with optional modifiers held around it, then a short
+// settle of the queue.
 void PressKey(WORD virtualKey, bool control = false, bool shift = false, bool alt = false);
+// The same keystrokes without pumping, for callers that pump through EventWait themselves.
+void SendKeyStrokes(WORD virtualKey, bool control = false, bool shift = false, bool alt = false);
 // Types text as Unicode keystrokes (KEYEVENTF_UNICODE).
 void TypeText(const std::wstring& text);
 // A real left click at a point in the window's client area.

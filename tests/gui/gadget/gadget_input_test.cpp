@@ -43,7 +43,7 @@ class InputTest : public GadgetWindowTest {
   // Types into the focused control, letting EventWait dispatch (and translate shortcuts).
   std::vector<GadgetTestEvent> Type(const std::wstring& text) {
     wintest::TypeText(text);
-    return CollectEvents(100);
+    return CollectGadgetEvents(100);
   }
 
   DWORD Selection(ObjectNumber number) {
@@ -69,16 +69,16 @@ TEST_F(InputTest, ClickingIntoAnEditAndLeavingItGiveFocusEventsAndNotifications)
   ASSERT_NE(GadgetCreateEdit(1, 10, 10, 200, 22, L"first"), 0);
   ASSERT_NE(GadgetCreateEdit(2, 10, 50, 200, 22, L"second"), 0);
   GadgetSetFocus(2);
-  CollectEvents(50);
+  CollectGadgetEvents(50);
 
   ClickGadget(1, [] { return GetFocus() == GadgetHandle(1); });
-  std::vector<GadgetTestEvent> got = CollectEvents(100);
+  std::vector<GadgetTestEvent> got = CollectGadgetEvents(100);
   EXPECT_EQ(GadgetSubtypes(got, 1), (Subtypes{FocusGained, EN_SETFOCUS})) << "got " << Describe(got);
   EXPECT_EQ(GadgetSubtypes(got, 2), (Subtypes{FocusLost, EN_KILLFOCUS})) << "got " << Describe(got);
   for (const GadgetTestEvent& event : got) EXPECT_EQ(event.window, 0) << "events carry window 0";
 
   ClickGadget(2, [] { return GetFocus() == GadgetHandle(2); });
-  got = CollectEvents(100);
+  got = CollectGadgetEvents(100);
   EXPECT_EQ(GadgetSubtypes(got, 1), (Subtypes{FocusLost, EN_KILLFOCUS})) << "got " << Describe(got);
   EXPECT_EQ(GadgetSubtypes(got, 2), (Subtypes{FocusGained, EN_SETFOCUS})) << "got " << Describe(got);
 }
@@ -86,7 +86,7 @@ TEST_F(InputTest, ClickingIntoAnEditAndLeavingItGiveFocusEventsAndNotifications)
 TEST_F(InputTest, TypingGivesUpdateThenChangeAndOverflowGivesMaxText) {
   ASSERT_NE(GadgetCreateEdit(1, 10, 10, 200, 22, nullptr), 0);
   GadgetSetFocus(1);
-  CollectEvents(50);
+  CollectGadgetEvents(50);
   std::vector<GadgetTestEvent> got = Type(L"x");
   EXPECT_EQ(GadgetSubtypes(got, 1), (Subtypes{EN_UPDATE, ContentChanged})) << "got " << Describe(got);
 
@@ -104,9 +104,9 @@ TEST_F(InputTest, TypingGivesUpdateThenChangeAndOverflowGivesMaxText) {
 TEST_F(InputTest, SettingTheTextFromTheProgramGivesNoEventsTypingDoes) {
   ASSERT_NE(GadgetCreateEdit(1, 10, 10, 200, 22, L"start"), 0);
   GadgetSetFocus(1);
-  CollectEvents(50);
+  CollectGadgetEvents(50);
   GadgetSetText(1, L"replaced");
-  std::vector<GadgetTestEvent> got = CollectEvents(100);
+  std::vector<GadgetTestEvent> got = CollectGadgetEvents(100);
   EXPECT_TRUE(GadgetSubtypes(got, 1).empty()) << "got " << Describe(got);
   got = Type(L"!");
   EXPECT_EQ(GadgetSubtypes(got, 1), (Subtypes{EN_UPDATE, ContentChanged})) << "got " << Describe(got);
@@ -116,14 +116,14 @@ TEST_F(InputTest, ClickingAButtonGivesOneEventWithSubtypeZero) {
   ASSERT_NE(GadgetCreateEdit(1, 10, 10, 200, 22, L"edit"), 0);
   ASSERT_NE(GadgetCreateButton(7, 10, 60, 85, 25, L"Submit"), 0);
   GadgetSetFocus(1);
-  CollectEvents(50);
+  CollectGadgetEvents(50);
   std::vector<GadgetTestEvent> got;
   ClickGadget(7, [&] {
-    const std::vector<GadgetTestEvent> more = CollectEvents(30);
+    const std::vector<GadgetTestEvent> more = CollectGadgetEvents(30);
     got.insert(got.end(), more.begin(), more.end());
     return !GadgetSubtypes(got, 7).empty();
   });
-  const std::vector<GadgetTestEvent> after = CollectEvents(100);
+  const std::vector<GadgetTestEvent> after = CollectGadgetEvents(100);
   got.insert(got.end(), after.begin(), after.end());
   EXPECT_EQ(GadgetSubtypes(got, 7), (Subtypes{BN_CLICKED})) << "got " << Describe(got);
 }
@@ -186,31 +186,31 @@ TEST_F(InputTest, CtrlASelectsTheWholeTextOnceAndAAloneTypesTheLetter) {
   GadgetSetFocus(1);
   Type(L"hello");
   wintest::PressKey('A');
-  CollectEvents(50);
+  CollectGadgetEvents(50);
   EXPECT_EQ(GadgetGetText(1).c_str(), std::wstring(L"helloa")) << "A without Ctrl types the letter";
   EXPECT_EQ(Selection(1), MAKELONG(6, 6));
   EXPECT_EQ(selectAllRequests, 0);
 
   // Ctrl and A held: the first key-down selects everything ...
   Send({Key(VK_CONTROL, false), Key('A', false)});
-  CollectEvents(100);
+  CollectGadgetEvents(100);
   EXPECT_EQ(Selection(1), MAKELONG(0, 6));
   EXPECT_EQ(selectAllRequests, 1);
   // ... and auto-repeats of A (key-downs with the key already down, lParam bit 30) do not
   // ask again. (Wine's edit class also selects everything on the Ctrl+A character itself.)
   Send({Key('A', false), Key('A', false), Key('A', false)});
-  CollectEvents(100);
+  CollectGadgetEvents(100);
   EXPECT_EQ(selectAllRequests, 1) << "a repeated key-down asked to select again";
   Send({Key('A', true), Key(VK_CONTROL, true)});
-  CollectEvents(50);
+  CollectGadgetEvents(50);
   EXPECT_EQ(GadgetGetText(1).c_str(), std::wstring(L"helloa")) << "Ctrl+A typed nothing";
 
   // Released and pressed again: a new first press. (Ctrl is read with GetAsyncKeyState when
   // the key-down is handled, so the keys are released only after that.)
   Send({Key(VK_CONTROL, false), Key('A', false)});
-  CollectEvents(100);
+  CollectGadgetEvents(100);
   Send({Key('A', true), Key(VK_CONTROL, true)});
-  CollectEvents(50);
+  CollectGadgetEvents(50);
   EXPECT_EQ(selectAllRequests, 2);
 }
 
@@ -222,7 +222,7 @@ TEST_F(InputTest, AWindowShortcutOnCtrlATakesTheKeyBeforeTheEdit) {
   // Sent without the helpers' own message pump, so that EventWait fetches the keys and
   // translates them as in the tool.
   Send({Key(VK_CONTROL, false), Key('A', false), Key('A', true), Key(VK_CONTROL, true)});
-  const std::vector<GadgetTestEvent> got = CollectEvents(150);
+  const std::vector<GadgetTestEvent> got = CollectGadgetEvents(150);
   const std::vector<GadgetTestEvent> menus{{MenuEvent, 2, 0, 0}};
   std::vector<GadgetTestEvent> gotMenus;
   for (const GadgetTestEvent& event : got) {

@@ -69,7 +69,7 @@ TEST_F(RegistryTest, AnyNumberGivesOneIdentityForIdPropertyAndEvents) {
   EXPECT_EQ(GadgetFromHandle(control), GadgetTableGet() ? ObjectTableLookup(GadgetTableGet(), identity) : nullptr);
 
   SendMessageW(control, BM_CLICK, 0, 0);
-  const std::vector<GadgetTestEvent> got = CollectEvents();
+  const std::vector<GadgetTestEvent> got = CollectGadgetEvents();
   const std::vector<GadgetTestEvent> expected{{GadgetEvent, identity, 0, BN_CLICKED}};
   EXPECT_EQ(got, expected) << "got " << Describe(got) << ", expected " << Describe(expected);
 }
@@ -117,7 +117,7 @@ TEST_F(RegistryTest, ReusingANumberCreatesTheNewControlFirstPurgesTheOldEventsAn
   EXPECT_EQ(record->kind->kindCode, LabelKind);
   EXPECT_EQ(record->backColor, -1);
 
-  const std::vector<GadgetTestEvent> got = CollectEvents(20);
+  const std::vector<GadgetTestEvent> got = CollectGadgetEvents(20);
   const std::vector<GadgetTestEvent> expected{{GadgetEvent, 4, 0, ContentChanged}};
   EXPECT_EQ(got, expected) << "only the old gadget's events go; got " << Describe(got);
 }
@@ -210,7 +210,7 @@ TEST_F(RegistryTest, TeardownClearsIdAndPropertyPurgesEventsAndReleasesTheRecord
     EXPECT_FALSE(propertyAfter);
     EXPECT_FALSE(dropAcceptAfter);
     EXPECT_EQ(GadgetHandle(gadget), nullptr);
-    const std::vector<GadgetTestEvent> got = CollectEvents(20);
+    const std::vector<GadgetTestEvent> got = CollectGadgetEvents(20);
     const std::vector<GadgetTestEvent> expected{{MenuEvent, gadget, 0, 0}};
     EXPECT_EQ(got, expected) << "every gadget event of the gadget goes, whatever its window; got " << Describe(got);
   }
@@ -265,12 +265,12 @@ TEST_F(RegistryTest, SetTextReplacesTheTextAndQueuesNothing) {
   GadgetSetText(2, nullptr);
   EXPECT_EQ(GadgetGetText(1).c_str(), std::wstring(L"after"));
   EXPECT_EQ(GadgetGetText(2).size(), 0) << "a null text means the empty text";
-  std::vector<GadgetTestEvent> got = CollectEvents(50);
+  std::vector<GadgetTestEvent> got = CollectGadgetEvents(50);
   EXPECT_TRUE(GadgetSubtypes(got, 1).empty()) << "got " << Describe(got);
 
   // The suspension is lifted again: the control's own notifications become events.
   SendMessageW(GadgetHandle(1), WM_CHAR, L'x', 0);
-  got = CollectEvents(50);
+  got = CollectGadgetEvents(50);
   EXPECT_EQ(GadgetSubtypes(got, 1), (std::vector<std::int64_t>{1024, ContentChanged})) << "got " << Describe(got);
 }
 
@@ -312,9 +312,9 @@ TEST_F(RegistryTest, GadgetListsDecideWhereGadgetsGo) {
   EXPECT_EQ(GadgetListUse(window_), window_) << "using the current list again changes nothing";
 
   // A gadget's events carry the number of the window it is on.
-  CollectEvents(20);
+  CollectGadgetEvents(20);
   SendMessageW(GadgetHandle(2), BM_CLICK, 0, 0);
-  const std::vector<GadgetTestEvent> got = CollectEvents();
+  const std::vector<GadgetTestEvent> got = CollectGadgetEvents();
   const std::vector<GadgetTestEvent> expected{{GadgetEvent, 2, 1, BN_CLICKED}};
   EXPECT_EQ(got, expected) << "got " << Describe(got);
   WindowClose(1);

@@ -1,6 +1,5 @@
-// Shared by the gadget layer's tests: the runtime's start-up steps up to the gadget layer in
-// the application's order, a fresh window 0 per test, and collecting events the way the
-// application does, through EventWait (so that shortcuts are translated as in the tool).
+// Shared by the gadget layer's tests, on top of the window layer's test support: a fresh window
+// 0 per test and the gadget and menu events EventWait produced.
 #pragma once
 
 #include <windows.h>
@@ -11,20 +10,14 @@
 
 #include <gtest/gtest.h>
 
-struct GadgetTestEvent {
-  std::int64_t kind;
-  std::int64_t object;
-  std::int64_t window;
-  std::int64_t subtype;
-  bool operator==(const GadgetTestEvent&) const = default;
-};
+#include "tests/gui/window/window_test_support.h"
 
-std::string Describe(const std::vector<GadgetTestEvent>& events);
+using GadgetTestEvent = Event;
 
 // Runs EventWait for `milliseconds` while an event is queued or a message is waiting (never
 // blocking) and returns the gadget and menu events it took, in order (the window's own events,
 // repaints and activation, are left out).
-std::vector<GadgetTestEvent> CollectEvents(DWORD milliseconds = 200);
+std::vector<GadgetTestEvent> CollectGadgetEvents(DWORD milliseconds = 200);
 // The subtypes of the gadget events for `object` among `events`, in order.
 std::vector<std::int64_t> GadgetSubtypes(const std::vector<GadgetTestEvent>& events, std::int64_t object);
 

@@ -3,17 +3,27 @@
 #include <gtest/gtest.h>
 
 #include "gui/gadget/gadget.h"
+#include "gui/graphics/font_table.h"
+#include "gui/graphics/image_drawing.h"
+#include "gui/graphics/image_table.h"
 #include "gui/window/event_queue.h"
 #include "gui/window/menu.h"
 #include "gui/window/window.h"
+#include "runtime/memory_heap.h"
+#include "tests/support/win_test.h"
 
 namespace {
 
-// The start-up and teardown steps of the layer, in the application's order.
-class WindowLayerEnvironment : public testing::Environment {
+// The GUI runtime's start-up and teardown steps around a test program, in the application's
+// order (the settings store and the launcher left out).
+class GuiRuntimeEnvironment : public testing::Environment {
  public:
   void SetUp() override {
+    MemoryHeapInit();
     EventLayerInit();
+    FontsInit();
+    ImagesInit();
+    ImageDrawingInit();
     WindowsInit();
     GadgetInit();
     MenusInit();
@@ -22,11 +32,15 @@ class WindowLayerEnvironment : public testing::Environment {
   void TearDown() override {
     GadgetShutdown();
     WindowsEnd();
+    ImageDrawingEnd();
+    ImagesEnd();
+    FontsEnd();
     EventLayerEnd();
+    MemoryHeapEnd();
   }
 };
 
-const testing::Environment* const environment = testing::AddGlobalTestEnvironment(new WindowLayerEnvironment);
+const testing::Environment* const environment = testing::AddGlobalTestEnvironment(new GuiRuntimeEnvironment);
 
 }  // namespace
 
@@ -70,28 +84,8 @@ std::vector<Event> OfKind(const std::vector<Event>& events, std::int64_t kind) {
 
 void DiscardEvents() { CollectEvents(50); }
 
-namespace {
-INPUT KeyInput(WORD virtualKey, bool up) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = virtualKey;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return input;
-}
-}  // namespace
-
 void SendKeys(WORD virtualKey, bool control, bool shift, bool alt) {
-  std::vector<INPUT> inputs;
-  if (control) inputs.push_back(KeyInput(VK_CONTROL, false));
-  if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
-  if (alt) inputs.push_back(KeyInput(VK_MENU, false));
-  inputs.push_back(KeyInput(virtualKey, false));
-  inputs.push_back(KeyInput(virtualKey, true));
-  if (alt) inputs.push_back(KeyInput(VK_MENU, true));
-  if (shift) inputs.push_back(KeyInput(VK_SHIFT, true));
-  if (control) inputs.push_back(KeyInput(VK_CONTROL, true));
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  wintest::SendKeyStrokes(virtualKey, control, shift, alt);
 }
 
 std::vector<Event> KeyEvents(WORD virtualKey, bool control, bool shift, bool alt) {

@@ -1,5 +1,5 @@
-// Shared by the window layer's tests: the layer's start-up and teardown around a test program,
-// and collecting events the way the application does, through EventWait.
+// Shared by the window and gadget layers' tests: the GUI runtime's start-up and teardown around
+// a test program, and collecting events the way the application does, through EventWait.
 #pragma once
 
 #include <windows.h>
