@@ -71,22 +71,49 @@ std::string ReadSmallFile(const std::wstring& path) {
   return bytes;
 }
 
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// The value of NAME=... in a NUL-separated environment block.
+std::string EnvironmentValue(const std::string& block, const std::string& name) {
+  const std::string wanted = name + "=";
+  std::size_t start = 0;
+  while (start < block.size()) {
+    const std::size_t end = block.find('\0', start);
+    const std::string entry = block.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (entry.compare(0, wanted.size(), wanted) == 0) return entry.substr(wanted.size());
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return std::string();
+}
+
 // The Linux side of a Wine process: the /proc entry whose program (the first word of its
-// command line) is the exe. Runs are one at a time, so there is one such entry.
+// command line, the Windows path Wine started) is the exe, in this process's Wine prefix, so
+// that a copy of the tool run by someone else on the machine is never taken for it.
 double RssAnonKiB(const std::wstring& exe) {
+  const std::string prefix = EnvironmentValue(ReadSmallFile(L"Z:\\proc\\self\\environ"), "WINEPREFIX");
+  std::string wanted;
+  for (wchar_t c : exe) wanted += static_cast<char>(c < 0x80 ? c : '?');
+  wanted = Lower(wanted);
+  // A program on drive Z: may appear under its Unix path.
+  std::string unixPath;
+  if (wanted.compare(0, 3, "z:\\") == 0) {
+    unixPath = wanted.substr(2);
+    std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
+  }
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   double result = 0;
-  const std::wstring base = exe.substr(exe.find_last_of(L"\\/") + 1);
-  std::string wanted(base.begin(), base.end());
-  std::transform(wanted.begin(), wanted.end(), wanted.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
   do {
     if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') continue;
     const std::wstring folder = std::wstring(L"Z:\\proc\\") + found.cFileName;
-    std::string program = ReadSmallFile(folder + L"\\cmdline").c_str();  // up to the first NUL
-    std::transform(program.begin(), program.end(), program.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
-    if (program.size() < wanted.size() || program.compare(program.size() - wanted.size(), wanted.size(), wanted) != 0) continue;
+    const std::string program = Lower(ReadSmallFile(folder + L"\\cmdline").c_str());  // up to the first NUL
+    if (program != wanted && (unixPath.empty() || program != unixPath)) continue;
+    if (EnvironmentValue(ReadSmallFile(folder + L"\\environ"), "WINEPREFIX") != prefix) continue;
     const std::string status = ReadSmallFile(folder + L"\\status");
     const std::size_t at = status.find("RssAnon:");
     if (at != std::string::npos) result = std::strtod(status.c_str() + at + 8, nullptr);
@@ -169,7 +196,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring folder = std::wstring(temp) + L"rebootpc-bench-" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::string prefs =
-      "\xEF\xBB\xBF\r\nFirstRun=0\r\nDomain=\r\nDomainAdmin=\r\nAdminPass=\r\nRebootX=40\r\nRebootY=40\r\n";
+      "\xEF\xBB\xBF\r\nFirstRun = 0\r\nRebootX = 40\r\nRebootY = 40\r\nAdminName = \r\nAdminPass = \r\nDomain = \r\n";
   HANDLE file = CreateFileW((folder + L"\\reboot.prefs").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   WriteFile(file, prefs.data(), static_cast<DWORD>(prefs.size()), &written, nullptr);
