@@ -157,10 +157,6 @@ std::string Difference(const std::string& expected, const std::string& got) {
 
 class PrefsFaultTest : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES must hold shutdown.exe=n";
-    ASSERT_TRUE(tooltest::InstallRecorder());
-  }
   void TearDown() override {
     Stop();
     SetFileAttributesW(Prefs().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -176,7 +172,7 @@ class PrefsFaultTest : public testing::Test {
     main_ = run_->WaitMainWindow(20000);
     ASSERT_NE(nullptr, main_) << "no main window (a credential prompt would mean the file was taken as absent)";
   }
-  // Ctrl+Q-free ending that still runs the close handler: WM_CLOSE saves the position too.
+  // Ends the tool through its close handler (WM_CLOSE), which saves the position once more.
   void Stop() {
     if (run_ && run_->Running() && main_) {
       PostMessageW(main_, WM_CLOSE, 0, 0);

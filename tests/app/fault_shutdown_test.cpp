@@ -4,6 +4,7 @@
 // must reach shutdown.exe as exactly the text in the field.
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -89,7 +90,7 @@ TEST_F(ShutdownFaultTest, SlowShutdownIsWaitedForThenTheFormIsResetAndTheToolAns
   const ULONGLONG submitted = GetTickCount64();
   evidence::PostSubmit(main_);
 
-  // While shutdown.exe runs the GUI thread is held in the launcher's wait, as specified.
+  // While shutdown.exe runs, the GUI thread is held in the launcher's wait: that is the design.
   wintest::Pump(3000);
   EXPECT_TRUE(run_->Running());
   EXPECT_FALSE(Answers(1000)) << "the tool answered while shutdown.exe was still running";
