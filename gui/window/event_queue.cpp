@@ -174,10 +174,27 @@ void EventLayerEnd() {
   UnregisterClassW(kPostEventClass, GetModuleHandleW(nullptr));
 }
 
+namespace {
+
+// Waits for the next posted message, as GetMessageW does, but comes back without one when the
+// messages sent to this thread meanwhile have queued events. GetMessageW dispatches messages
+// sent from other threads and processes while it waits yet returns only for a posted message,
+// so an event such a message queued (a move of the window made by another program, say) would
+// wait for the next input. MWMO_INPUTAVAILABLE also wakes for input that is already queued.
+bool FetchMessage(MSG* message) {
+  for (;;) {
+    if (PeekMessageW(message, nullptr, 0, 0, PM_REMOVE)) return true;
+    if (eventState && eventState->head) return false;
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+}  // namespace
+
 std::int64_t EventWait() {
   if (const std::int32_t kind = Take()) return kind;
   MSG message{};
-  GetMessageW(&message, nullptr, 0, 0);
+  if (!FetchMessage(&message)) return Take();
   bool translated = false;
   if (AcceleratorCanTranslate(message.message)) {
     HWND active = GetActiveWindow();

@@ -150,6 +150,36 @@ TEST_F(WindowEventsTest, MovesCoalesceUntilTaken) {
   EXPECT_EQ(WindowLeft(kWindow), 80);
 }
 
+// A move made by another thread reaches the window as a sent message, which GetMessageW
+// dispatches without returning. EventWait must still hand out the move at once, not only when
+// some later input arrives (a late WM_APP marks "later" here).
+TEST_F(WindowEventsTest, AMoveFromAnotherThreadIsReturnedWithoutFurtherInput) {
+  constexpr UINT kLater = WM_APP + 7;
+  struct Mover {
+    HWND window;
+    static DWORD WINAPI Run(void* parameter) {
+      auto* mover = static_cast<Mover*>(parameter);
+      Sleep(150);
+      SetWindowPos(mover->window, nullptr, 91, 64, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      Sleep(2000);
+      PostMessageW(mover->window, kLater, 0, 0);
+      return 0;
+    }
+  } mover{window_};
+  HANDLE thread = CreateThread(nullptr, 0, Mover::Run, &mover, 0, nullptr);
+  std::int64_t first = 0;
+  std::vector<std::int64_t> returned;
+  for (int call = 0; call < 200 && first != MoveWindowEvent && first != kLater; ++call) {
+    first = EventWait();
+    returned.push_back(first);
+  }
+  EXPECT_EQ(first, MoveWindowEvent) << "EventWait returned " << testing::PrintToString(returned);
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  DiscardEvents();
+  EXPECT_EQ(WindowLeft(kWindow), 91);
+}
+
 void MouseButton(DWORD down, DWORD up, int clicks) {
   std::vector<INPUT> inputs;
   for (int click = 0; click < clicks; ++click) {
