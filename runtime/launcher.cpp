@@ -271,12 +271,16 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
     return 1;
   }
 
+  // The caller reads why the launch failed from the last error: keep CreateProcessW's across
+  // the clean-up.
+  const DWORD creationError = GetLastError();
   inputRead.Close();
   inputWrite.Close();
   outputRead.Close();
   outputWrite.Close();
   errorRead.Close();
   errorWrite.Close();
+  SetLastError(creationError);
   if (flags & kRedirectionFlags) return 0;
 
   HeapText folder(programLength + 1);

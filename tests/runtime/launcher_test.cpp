@@ -190,6 +190,23 @@ TEST_F(LauncherTest, NullProgramStartsNothing) {
   EXPECT_TRUE(Records().empty());
 }
 
+// A failed launch leaves why in the last error, for the caller's message: CreateProcessW's
+// (file not found), also when pipes had been made and closed again.
+TEST_F(LauncherTest, AFailedLaunchKeepsTheReasonInTheLastError) {
+  wintest::ScopedCurrentFolder current(scratch_.path());
+  const std::wstring missing = scratch_.File(L"no-such-program.exe");
+  const std::uint32_t flagSets[] = {LaunchWait | LaunchKeep | LaunchReadOutput | LaunchReadError,
+                                    LaunchWait | LaunchKeep | LaunchWriteInput, LaunchReadOutput};
+  for (std::uint32_t flags : flagSets) {
+    SetLastError(0);
+    EXPECT_EQ(ProgramLaunch(missing.c_str(), L"/x", nullptr, flags), 0) << "flags " << flags;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << "flags " << flags;
+  }
+  SetLastError(0);
+  EXPECT_EQ(ProgramLaunch(missing.c_str(), L"/x", nullptr, LaunchWait | LaunchKeep), 0);
+  EXPECT_NE(GetLastError(), 0u) << "the shell's failure is reported too";
+}
+
 TEST_F(LauncherTest, HiddenWithoutPipesGetsANewConsoleAndHiddenWithPipesDoesNot) {
   const std::wstring path = InstallRecorder(L"rec.exe");
 
