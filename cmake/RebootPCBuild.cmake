@@ -22,7 +22,8 @@ endfunction()
 function(rebootpc_windows_exe target)
   rebootpc_strict(${target})
   if(MINGW)
-    target_link_options(${target} PRIVATE -municode -static -static-libgcc -static-libstdc++)
+    target_link_options(${target} PRIVATE -municode -static -static-libgcc -static-libstdc++
+      $<$<CONFIG:Release>:-s>)
   endif()
 endfunction()
 
