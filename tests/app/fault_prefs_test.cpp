@@ -182,10 +182,9 @@ class PrefsFaultTest : public testing::Test {
     }
     run_.reset();
   }
-  // Moves the main window as another program would, then wakes its loop (see the soak test).
+  // Moves the main window as another program would.
   void Move(int x, int y) {
     ASSERT_TRUE(SetWindowPos(main_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
-    PostMessageW(main_, WM_NULL, 0, 0);
   }
   bool WaitFile(const std::string& expected, DWORD milliseconds = 10000) {
     return wintest::WaitUntil([&] { return OnDisk() == expected; }, milliseconds);
@@ -361,19 +360,27 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileFileTest,
 // --- A move made by another program -------------------------------------------------------------
 
 // SetWindowPos from another process reaches the tool as a sent message while it waits in
-// GetMessageW; the move event it queues must be handled without waiting for some later message.
-// With the tool in the background (no caret blinking in its edit field) no other message comes.
-TEST_F(PrefsFaultTest, MoveByAnotherProgramIsSavedWithoutFurtherMessages) {
+// GetMessageW, and its WM_MOVE is handled inside that sent message; GetMessageW does not return
+// for it, so the move event it queues must still be taken without waiting for some later message.
+// The WM_MOVE is sent here directly, so that no repaint of a really moved window wakes the tool
+// by chance, and with the tool in the background no caret blinks in its edit field: nothing else
+// arrives. The file is put back in a form the writer never produces, so the save is seen.
+TEST_F(PrefsFaultTest, MoveEventSentByAnotherThreadIsSavedWithoutFurtherMessages) {
   ASSERT_TRUE(wintest::WriteFileBytes(Prefs(), SettledPrefs()));
   Start();
   HWND other = CreateWindowExW(0, L"STATIC", L"in front", WS_POPUP | WS_VISIBLE, 600, 500, 100, 50, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(nullptr, other);
   ASSERT_TRUE(wintest::BringToFront(other));
-  wintest::Pump(700);
-  ASSERT_TRUE(SetWindowPos(main_, nullptr, 170, 180, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
-  const std::string expected = AfterMove(SettledPrefs(), 170, 180);
-  EXPECT_TRUE(WaitFile(expected, 3000)) << "the move was not saved until another message arrived";
+  wintest::Pump(1000);  // the start's own position save is done by now
+  const std::string unsaved = "RebootX=30\r\nRebootY=40\r\nFirstRun=0\r\n";
+  ASSERT_TRUE(wintest::WriteFileBytes(Prefs(), unsaved));
+  const POINT at = Position();
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(main_, WM_MOVE, 0, MAKELPARAM(at.x, at.y), SMTO_NORMAL, 5000, &answer));
+  const std::string expected = AfterMove(unsaved, at.x, at.y);
+  EXPECT_TRUE(WaitFile(expected, 3000)) << "the move event waited in the queue for another message: "
+                                        << Difference(expected, OnDisk());
   DestroyWindow(other);
 }
 

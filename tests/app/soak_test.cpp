@@ -245,10 +245,6 @@ TEST_F(SoakTest, MovesRewriteTheFileAtOnceAndResourcesStayFlat) {
       ADD_FAILURE() << "move " << i << ": SetWindowPos failed (" << GetLastError() << ")";
       return false;
     }
-    // SetWindowPos from another thread delivers WM_MOVE as a sent message, which does not end
-    // the tool's GetMessageW; the posted WM_NULL stands in for the messages a user's drag always
-    // brings. Without it the save waits for the next message of any kind (see the fault tests).
-    PostMessageW(main_, WM_NULL, 0, 0);
     const std::string expected = SettledPrefs(x, y);
     std::string bytes;
     const ULONGLONG deadline = GetTickCount64() + 5000;
