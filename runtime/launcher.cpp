@@ -9,6 +9,21 @@
 
 namespace {
 
+// The shell is needed only when direct creation fails. shell32 is large and slow to map (under
+// Wine it doubles a small program's start), so it is loaded on that first use and not at every
+// start of the tool.
+using ShellExecuteExProc = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+
+ShellExecuteExProc ShellExecuteExEntry() {
+  static const ShellExecuteExProc entry = [] {
+    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    return shell ? reinterpret_cast<ShellExecuteExProc>(
+                       reinterpret_cast<void (*)()>(GetProcAddress(shell, "ShellExecuteExW")))
+                 : nullptr;
+  }();
+  return entry;
+}
+
 constexpr std::uint32_t kProgramRecordSize = 8;
 constexpr std::uint32_t kProgramTableGrowth = 4;
 // Flags that ask for a redirection; any of them rules out the shell, which cannot redirect.
@@ -291,7 +306,8 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   shell.lpParameters = parameters;
   shell.lpDirectory = ShellDirectory(program, directory, folder);
   shell.nShow = showMode;
-  if (!ShellExecuteExW(&shell)) return 0;
+  const ShellExecuteExProc shellExecute = ShellExecuteExEntry();
+  if (!shellExecute || !shellExecute(&shell)) return 0;
   if ((flags & LaunchWait) && shell.hProcess) WaitForSingleObject(shell.hProcess, INFINITE);
   if (keep) return KeepProgram(shell.hProcess, ShellProcessId, inputWrite, outputRead, errorRead, flags);
   if (shell.hProcess) CloseHandle(shell.hProcess);
