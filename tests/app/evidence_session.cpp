@@ -13,24 +13,10 @@
 
 namespace evidence {
 
-namespace {
-
-std::wstring WindowsPath(const char* path) {
-  std::wstring wide;
-  for (const char* c = path; *c != 0; ++c) wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
-  if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
-  for (wchar_t& c : wide) {
-    if (c == L'/') c = L'\\';
-  }
-  return wide;
-}
-
-}  // namespace
-
 bool InstallFastRecorder() {
   DeleteFileW(tooltest::SystemRecordFile().c_str());
   DeleteFileW(tooltest::SystemSteerFile().c_str());
-  return CopyFileW(WindowsPath(REBOOTPC_FAST_RECORDER_EXE).c_str(), tooltest::SystemShutdown().c_str(), FALSE) !=
+  return CopyFileW(tooltest::WindowsPath(REBOOTPC_FAST_RECORDER_EXE).c_str(), tooltest::SystemShutdown().c_str(), FALSE) !=
          FALSE;
 }
 

@@ -15,9 +15,6 @@
 
 namespace tooltest {
 
-namespace {
-
-// A build path as the test sees it: Unix paths of the cross build reach Wine through drive Z:.
 std::wstring WindowsPath(const char* path) {
   std::wstring wide;
   for (const char* c = path; *c != 0; ++c) wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
@@ -27,6 +24,8 @@ std::wstring WindowsPath(const char* path) {
   }
   return wide;
 }
+
+namespace {
 
 std::wstring SystemFolder() {
   wchar_t folder[MAX_PATH];

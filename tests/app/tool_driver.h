@@ -17,6 +17,9 @@
 namespace tooltest {
 
 // The built programs, as Windows paths.
+// A build path as a test program sees it: Unix paths of the cross build reach Wine through
+// drive Z:.
+std::wstring WindowsPath(const char* path);
 std::wstring ToolExe();
 std::wstring RecorderExe();
 
