@@ -7,7 +7,6 @@
 namespace {
 
 constexpr std::int64_t kItemHeader = 8;
-bool failLargeBlocks = false;
 
 char* FirstItem(PoolBlock* block) { return reinterpret_cast<char*>(block + 1); }
 
@@ -31,7 +30,6 @@ void PushFront(PoolBlock** list, PoolBlock* block) {
 bool IsFull(const PoolBlock* block) { return block->freeCount == 0 && block->used >= block->capacity; }
 
 PoolBlock* NewBlock(RecordPool* pool, std::uint32_t items) {
-  if (items > 1 && failLargeBlocks) return nullptr;
   const std::int64_t bytes = static_cast<std::int64_t>(sizeof(PoolBlock)) + pool->itemSize * items;
   auto* block = static_cast<PoolBlock*>(RuntimeAlloc(static_cast<std::size_t>(bytes)));
   if (block) block->capacity = items;
@@ -52,8 +50,6 @@ void FreeList(PoolBlock* block) {
 }
 
 }  // namespace
-
-void PoolFailLargeBlocksForTesting(bool fail) { failLargeBlocks = fail; }
 
 RecordPool* PoolCreate(std::int64_t recordSize, std::uint32_t minimumPerBlock, std::uint32_t maximumPerBlock,
                        std::uint32_t flags) {

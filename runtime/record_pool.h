@@ -32,7 +32,3 @@ void* PoolAllocZeroed(RecordPool* pool);
 void PoolFree(RecordPool* pool, void* record);
 void PoolReset(RecordPool* pool);
 void PoolDestroy(RecordPool* pool);
-
-// The test seam for the one-item fallback: when set, a block of more than one item cannot be
-// allocated, as when the heap is nearly exhausted.
-void PoolFailLargeBlocksForTesting(bool fail);

@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/allocation_faults.h"
+
 namespace {
 
 std::int64_t CountBlocks(const PoolBlock* block) {
@@ -94,10 +96,14 @@ TEST(RecordPool, ABlockIsFreedWhenAllItsItemsAreBack) {
 
 TEST(RecordPool, FallsBackToOneItemBlocksWhenALargeBlockCannotBeHad) {
   RecordPool* pool = PoolCreate(56, 16, 256, 2);
-  PoolFailLargeBlocksForTesting(true);
-  void* a = PoolAlloc(pool);
-  void* b = PoolAlloc(pool);
-  PoolFailLargeBlocksForTesting(false);
+  void* a;
+  void* b;
+  {
+    const allocfault::Scope faults;
+    allocfault::FailFrom(sizeof(PoolBlock) + 2 * static_cast<std::size_t>(pool->itemSize));
+    a = PoolAlloc(pool);
+    b = PoolAlloc(pool);
+  }
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(BlockOf(a)->capacity, 1u);
