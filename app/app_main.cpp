@@ -18,6 +18,7 @@
 #include "runtime/launcher.h"
 #include "runtime/memory.h"
 #include "runtime/memory_heap.h"
+#include "runtime/system_library.h"
 #include "runtime/text.h"
 
 AppState app;
@@ -105,6 +106,8 @@ void RuntimeShutdown() {
 }
 
 void AppMain() {
+  // Before anything can load a DLL: none may come from the program's or the current folder.
+  DllSearchRestrict();
   app = AppState{};
   app.instanceHandle = GetModuleHandleW(nullptr);
   app.appHeap = RuntimeHeapCreate();

@@ -5,6 +5,7 @@
 #include "runtime/facility_state.h"
 #include "runtime/linked_list.h"
 #include "runtime/memory.h"
+#include "runtime/system_library.h"
 #include "runtime/text.h"
 
 namespace {
@@ -16,7 +17,7 @@ using ShellExecuteExProc = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
 
 ShellExecuteExProc ShellExecuteExEntry() {
   static const ShellExecuteExProc entry = [] {
-    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    HMODULE shell = SystemLibraryLoad(L"shell32.dll");
     return shell ? reinterpret_cast<ShellExecuteExProc>(
                        reinterpret_cast<void (*)()>(GetProcAddress(shell, "ShellExecuteExW")))
                  : nullptr;

@@ -11,6 +11,7 @@
 #include "gui/gadget/gadget_hooks.h"
 #include "gui/not_handled.h"
 #include "gui/window/event_queue.h"
+#include "runtime/common_controls.h"
 #include "runtime/facility_state.h"
 
 namespace {
@@ -76,8 +77,7 @@ void GadgetInit() {
   }
   registry.table = ObjectTableCreate(sizeof(GadgetRecord), kGadgetTableGrowth, GadgetFree);
   registry.state = FacilityStateCreate(sizeof(GadgetState), InitState);
-  INITCOMMONCONTROLSEX classes{sizeof classes, kCommonControlClasses};
-  InitCommonControlsEx(&classes);
+  CommonControlsInit(kCommonControlClasses);
 }
 
 void GadgetShutdown() {}

@@ -1,12 +1,12 @@
 #include "gui/graphics/image_drawing.h"
 
-#include <shlwapi.h>
+#include "runtime/common_controls.h"
+#include "runtime/system_library.h"
 
 namespace {
 
 constexpr DWORD kVisualStylesVersion = 0x60000;  // comctl32 6.0
 
-using DllGetVersionProc = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
 using IsAppThemedProc = BOOL(WINAPI*)();
 
 struct ImageDrawing {
@@ -17,10 +17,10 @@ struct ImageDrawing {
 };
 ImageDrawing drawing{};
 
-// A library loaded only for one question, freed when the question has been asked.
+// A system library loaded only for one question, freed when the question has been asked.
 class LibraryForQuery {
  public:
-  explicit LibraryForQuery(const wchar_t* name) : module_(LoadLibraryW(name)) {}
+  explicit LibraryForQuery(const wchar_t* name) : module_(SystemLibraryLoad(name)) {}
   ~LibraryForQuery() {
     if (module_) FreeLibrary(module_);
   }
@@ -35,16 +35,6 @@ class LibraryForQuery {
   HMODULE module_;
 };
 
-DWORD CommonControlsVersion() {
-  const LibraryForQuery comctl32(L"COMCTL32.DLL");
-  const auto getVersion = comctl32.Find<DllGetVersionProc>("DllGetVersion");
-  if (!getVersion) return 1;
-  DLLVERSIONINFO info{};
-  info.cbSize = sizeof info;
-  if (FAILED(getVersion(&info))) return 1;
-  return info.dwMajorVersion * 65536 + info.dwMinorVersion;
-}
-
 bool AppThemed() {
   const LibraryForQuery uxtheme(L"uxtheme.dll");
   const auto isAppThemed = uxtheme.Find<IsAppThemedProc>("IsAppThemed");
@@ -54,7 +44,7 @@ bool AppThemed() {
 }  // namespace
 
 void ImageDrawingInit() {
-  drawing.msimg32 = LoadLibraryW(L"msimg32.dll");
+  drawing.msimg32 = SystemLibraryLoad(L"msimg32.dll");
   drawing.alphaBlend = nullptr;
   if (drawing.msimg32) {
     drawing.alphaBlend = reinterpret_cast<AlphaBlendProc>(

@@ -8,9 +8,11 @@
 #include "gui/window/event_queue.h"
 #include "gui/window/menu.h"
 #include "gui/window/navigation.h"
+#include "runtime/common_controls.h"
 #include "runtime/facility_state.h"
 #include "runtime/linked_list.h"
 #include "runtime/object_table.h"
+#include "runtime/system_library.h"
 #include "runtime/text.h"
 
 namespace {
@@ -326,10 +328,7 @@ void WindowsEnd() {
 }
 
 void ControlsInit() {
-  INITCOMMONCONTROLSEX controls{};
-  controls.dwSize = sizeof controls;
-  controls.dwICC = ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES;
-  InitCommonControlsEx(&controls);
+  CommonControlsInit(ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES);
   CoInitialize(nullptr);
 }
 
@@ -338,7 +337,7 @@ int WindowFrameCorrection() {
   if (correction < 0) {
     correction = 0;
     // Looked up at run time: dwmapi.dll is missing on some systems. The library stays loaded.
-    if (HMODULE dwm = LoadLibraryW(L"dwmapi.dll")) {
+    if (HMODULE dwm = SystemLibraryLoad(L"dwmapi.dll")) {
       using CompositionEnabled = HRESULT(WINAPI*)(BOOL*);
       auto enabled = reinterpret_cast<CompositionEnabled>(
           reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));

@@ -1,0 +1,12 @@
+// The common controls library (comctl32), loaded at run time from the system rather than
+// imported, so that it and uxtheme, which it loads, are found only after the DLL search has been
+// restricted to the system folder. The application's manifest still selects version 6.
+#pragma once
+
+#include <windows.h>
+
+// Registers the common control classes in `classes` (INITCOMMONCONTROLSEX's dwICC), loading
+// the library on first use; it stays loaded, since the classes live in it. False on failure.
+bool CommonControlsInit(DWORD classes);
+// The library's version as major * 65536 + minor (DllGetVersion), 1 when it cannot be asked.
+DWORD CommonControlsVersion();
