@@ -131,33 +131,50 @@ wchar_t* ShellDirectory(const wchar_t* program, const wchar_t* directory, HeapTe
   for (std::size_t i = 1; i < length; ++i) {
     if (program[i] == L'\\') last = i;
   }
-  if (last == 0 || !folder.get()) return nullptr;
+  if (last == 0) return nullptr;
   wchar_t* to = folder.get();
   CopyUnits(to, program, last + 1);
   *to = 0;
   return folder.get();
 }
 
-// Pushes a zeroed record at the front of the list, under the lock; fills it outside.
-std::int64_t KeepProgram(HANDLE process, std::uint32_t processId, OwnedHandle& inputWrite, OwnedHandle& outputRead,
-                         OwnedHandle& errorRead, std::uint32_t flags) {
-  LaunchedProgram* record;
-  {
+// A kept program's record, had before anything is started so that a launch that returns 0 has
+// started nothing. It is pushed zeroed (no process yet) at the front of the list at once, and
+// unlinked again unless the launch hands it out.
+class PendingRecord {
+ public:
+  explicit PendingRecord(bool wanted) : wanted_(wanted) {
+    if (!wanted) return;
     LockGuard guard(&launcher->lock);
-    record = static_cast<LaunchedProgram*>(ListAlloc(&launcher->programs, sizeof(ListLinks) + sizeof(LaunchedProgram)));
+    record_ = static_cast<LaunchedProgram*>(ListAlloc(&launcher->programs, sizeof(ListLinks) + sizeof(LaunchedProgram)));
   }
-  if (!record) {
-    if (process) CloseHandle(process);
-    return 0;
+  ~PendingRecord() {
+    if (!record_) return;
+    LockGuard guard(&launcher->lock);
+    ListFree(&launcher->programs, record_);
   }
-  record->process = process;
-  record->processId = processId;
-  record->inputWrite = inputWrite.Release();
-  record->outputRead = outputRead.Release();
-  record->errorRead = errorRead.Release();
-  record->flags = flags;
-  return reinterpret_cast<std::int64_t>(record);
-}
+  PendingRecord(const PendingRecord&) = delete;
+  PendingRecord& operator=(const PendingRecord&) = delete;
+
+  // False when a record was wanted and could not be had.
+  bool ready() const { return !wanted_ || record_; }
+  std::int64_t HandOut(HANDLE process, std::uint32_t processId, OwnedHandle& inputWrite, OwnedHandle& outputRead,
+                       OwnedHandle& errorRead, std::uint32_t flags) {
+    LaunchedProgram* record = record_;
+    record_ = nullptr;
+    record->process = process;
+    record->processId = processId;
+    record->inputWrite = inputWrite.Release();
+    record->outputRead = outputRead.Release();
+    record->errorRead = errorRead.Release();
+    record->flags = flags;
+    return reinterpret_cast<std::int64_t>(record);
+  }
+
+ private:
+  bool wanted_;
+  LaunchedProgram* record_ = nullptr;
+};
 
 // The record whose address is `program`, searched under the caller's hold of the lock.
 LaunchedProgram* FindProgram(std::int64_t program) {
@@ -259,7 +276,12 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   const std::size_t programLength = Length(program);
   const std::size_t parametersLength = Length(parameters);
   HeapText commandLine(programLength + parametersLength + 4);
-  if (!commandLine.get()) return 0;
+  HeapText folder(programLength + 1);  // the shell's working folder, when it comes to that
+  PendingRecord record(keep);
+  if (!commandLine.get() || !folder.get() || !record.ready()) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
   wchar_t* to = commandLine.get();
   if (program[0] == L'"') {
     CopyUnits(to, program, programLength);
@@ -282,7 +304,7 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
     errorWrite.Close();
     CloseHandle(created.hThread);
     if (flags & LaunchWait) WaitForSingleObject(created.hProcess, INFINITE);
-    if (keep) return KeepProgram(created.hProcess, created.dwProcessId, inputWrite, outputRead, errorRead, flags);
+    if (keep) return record.HandOut(created.hProcess, created.dwProcessId, inputWrite, outputRead, errorRead, flags);
     CloseHandle(created.hProcess);
     return 1;
   }
@@ -299,7 +321,6 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   SetLastError(creationError);
   if (flags & kRedirectionFlags) return 0;
 
-  HeapText folder(programLength + 1);
   SHELLEXECUTEINFOW shell{};
   shell.cbSize = sizeof shell;
   shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI;
@@ -310,7 +331,7 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   const ShellExecuteExProc shellExecute = ShellExecuteExEntry();
   if (!shellExecute || !shellExecute(&shell)) return 0;
   if ((flags & LaunchWait) && shell.hProcess) WaitForSingleObject(shell.hProcess, INFINITE);
-  if (keep) return KeepProgram(shell.hProcess, ShellProcessId, inputWrite, outputRead, errorRead, flags);
+  if (keep) return record.HandOut(shell.hProcess, ShellProcessId, inputWrite, outputRead, errorRead, flags);
   if (shell.hProcess) CloseHandle(shell.hProcess);
   return 1;
 }

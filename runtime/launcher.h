@@ -42,8 +42,9 @@ void LauncherInit();
 // used only with LaunchChainInput: a kept program whose output pipe becomes the standard input.
 // LaunchWait returns only when the child has ended, so with an output or error pipe a child that
 // writes more than the pipe buffer holds never ends: read such pipes without LaunchWait.
-// On failure (0) the thread's last error says why: CreateProcessW's, or ShellExecuteExW's when
-// the shell was tried too.
+// On failure (0) nothing was started, and the thread's last error says why: the memory the
+// launch needed could not be had (ERROR_NOT_ENOUGH_MEMORY), CreateProcessW's reason, or
+// ShellExecuteExW's when the shell was tried too.
 std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory,
                            std::uint32_t flags, std::int64_t chainFrom = 0);
 std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory);

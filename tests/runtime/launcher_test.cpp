@@ -10,6 +10,7 @@
 
 #include "runtime/launcher.h"
 #include "runtime/object_table.h"
+#include "tests/support/allocation_faults.h"
 #include "tests/support/recorder_record.h"
 #include "tests/support/win_test.h"
 
@@ -205,6 +206,36 @@ TEST_F(LauncherTest, AFailedLaunchKeepsTheReasonInTheLastError) {
   SetLastError(0);
   EXPECT_EQ(ProgramLaunch(missing.c_str(), L"/x", nullptr, LaunchWait | LaunchKeep), 0);
   EXPECT_NE(GetLastError(), 0u) << "the shell's failure is reported too";
+}
+
+// Whatever a launch needs is had before the program starts, so 0 always means nothing ran: with
+// the allocations failing from the first, the second, ... on, each launch either runs the
+// program and hands out its record, or returns 0 for want of memory and has started nothing.
+TEST_F(LauncherTest, ALaunchThatFailsForWantOfMemoryHasStartedNothing) {
+  const std::wstring program = InstallRecorder(L"rb.exe");
+  for (long successes = 0; successes < 16; ++successes) {
+    const std::size_t before = Records().size();
+    std::int64_t launched = 0;
+    DWORD error = 0;
+    {
+      const allocfault::Scope faults;
+      allocfault::FailAfter(successes);
+      SetLastError(0);
+      launched = ProgramLaunch(program.c_str(), L"/x", nullptr, LaunchWait | LaunchKeep);
+      error = GetLastError();
+    }
+    if (launched == 0) {
+      EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY)) << successes << " allocations allowed";
+      EXPECT_EQ(Records().size(), before) << "the program ran though the launch failed, " << successes
+                                          << " allocations allowed";
+      continue;
+    }
+    EXPECT_EQ(Records().size(), before + 1);
+    EXPECT_EQ(ProgramExitCode(launched), 0);
+    ProgramFree(launched);
+    return;
+  }
+  ADD_FAILURE() << "no launch succeeded with 15 allocations allowed";
 }
 
 TEST_F(LauncherTest, HiddenWithoutPipesGetsANewConsoleAndHiddenWithPipesDoesNot) {
