@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include <windows.h>
+
 #include <string>
 
 #include "app/app_state.h"
@@ -36,6 +38,14 @@ void LoadSettings() {
     app.windowY = PrefsReadInteger(L"RebootY", 0);
     if (app.windowX == MinimizedPosition) app.windowX = MinimizedReplacement;
     if (app.windowY == MinimizedPosition) app.windowY = MinimizedReplacement;
+    PrefsClose();
+    return;
+  }
+  // Only a file that is really not there makes a first start. One that exists but cannot be read
+  // now (held by another program without sharing, access denied, a folder of that name) keeps its
+  // credentials: no questions, and above all no PrefsCreate, which would empty it.
+  const DWORD openError = GetLastError();
+  if (openError != ERROR_FILE_NOT_FOUND && openError != ERROR_PATH_NOT_FOUND) {
     PrefsClose();
     return;
   }

@@ -192,11 +192,13 @@ int PrefsOpen(const wchar_t* name, std::uint32_t options) {
     if (!prefsFile->handle) prefsFile->handle = OpenShared(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
   }
   if (!prefsFile->handle) {
+    const DWORD openError = GetLastError();
     prefsFile->readOnly = false;
     const std::size_t bytes = (static_cast<std::size_t>(TextLength(name)) + 1) * sizeof(wchar_t);
     prefsFile->pendingName = static_cast<wchar_t*>(RuntimeAlloc(bytes));
     if (prefsFile->pendingName) std::memcpy(prefsFile->pendingName, name, bytes);
     prefsFile->content.isUtf8 = true;
+    SetLastError(openError);
     return 0;
   }
   // A file that exists but could not be loaded is never rewritten: a save would replace it with

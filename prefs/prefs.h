@@ -15,8 +15,9 @@ void PrefsInit();
 void PrefsEnd();
 
 // Opens an existing file (read and write; else read-only). Nonzero on success. On failure the
-// name is kept: reads give their defaults, writes are held, and PrefsClose creates the file if
-// anything was written and no file of that name has appeared meanwhile.
+// last error says why (ERROR_FILE_NOT_FOUND only when there is no such file) and the name is
+// kept: reads give their defaults, writes are held, and PrefsClose creates the file if anything
+// was written and no file of that name has appeared meanwhile.
 int PrefsOpen(const wchar_t* name, std::uint32_t options = 0);
 // Creates the file, replacing an existing one; it is current, empty and changed. Nonzero on success.
 int PrefsCreate(const wchar_t* name, std::uint32_t options = 0);

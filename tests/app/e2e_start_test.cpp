@@ -256,4 +256,45 @@ TEST_F(StartTest, ResetCredentialsNoChangesNothingAndYesAsksAgainAndReplacesInPl
   EXPECT_TRUE(QuitWithCtrlQ(run, main));
 }
 
+
+// A settings file that is there but cannot be read now is no first start: the credentials it
+// holds are not asked for again, nothing is created or emptied, and the window opens at (0, 0).
+TEST_F(StartTest, ASettingsFileThatCannotBeReadNowIsNoFirstStart) {
+  struct Case {
+    const char* label;
+    bool folder;  // a folder named reboot.prefs, else the file held by another program unshared
+  };
+  for (const Case& c : {Case{"held without sharing", false}, Case{"a folder of that name", true}}) {
+    SCOPED_TRACE(c.label);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    std::string before;
+    if (c.folder) {
+      ASSERT_TRUE(CreateDirectoryW(PrefsPath().c_str(), nullptr));
+    } else {
+      WriteSettledPrefs("30", "40");
+      before = PrefsOnDisk();
+      held = CreateFileW(PrefsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    }
+    {
+      ToolRun run(app_.path(), work_.path());
+      HWND main = run.WaitMainWindow();
+      EXPECT_EQ(nullptr, run.FindWindowOf(L"InputRequester", nullptr)) << "the credentials were asked for";
+      ASSERT_NE(nullptr, main);
+      const POINT at = FramePosition(main);
+      EXPECT_EQ(0, at.x);
+      EXPECT_EQ(0, at.y);
+      EXPECT_TRUE(QuitWithCtrlQ(run, main));
+    }
+    if (c.folder) {
+      EXPECT_NE(0u, GetFileAttributesW(PrefsPath().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+      EXPECT_TRUE(RemoveDirectoryW(PrefsPath().c_str()));
+    } else {
+      CloseHandle(held);
+      EXPECT_EQ(Hex(before), Hex(PrefsOnDisk())) << "the held file changed";
+      EXPECT_TRUE(DeleteFileW(PrefsPath().c_str()));
+    }
+  }
+}
+
 }  // namespace
