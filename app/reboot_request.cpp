@@ -30,11 +30,15 @@ Text BuildParameters() {
 
 // The operating system's own shutdown.exe. A bare "shutdown" would be looked for in the
 // application's folder and the current folder (where reboot.prefs lives) before the system
-// folder, so a planted shutdown.exe there would run with the admin's rights.
-Text SystemShutdownProgram() {
+// folder, so a planted shutdown.exe there would run with the admin's rights. Empty, with the
+// reason in `error`, when the system folder cannot be had.
+Text SystemShutdownProgram(DWORD* error) {
   wchar_t folder[MAX_PATH];
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return Text();
+  if (length == 0 || length >= MAX_PATH) {
+    *error = GetLastError();
+    return Text();
+  }
   return TextJoin({folder, L"\\shutdown.exe"});
 }
 
@@ -54,13 +58,13 @@ Text SystemMessage(DWORD code) {
 }
 
 // What went wrong, for the admin: which computer, the system's explanation, and the code to
-// look up or quote.
+// look up or quote. A code of 0 (the system gave no reason) is not shown as one.
 void ShowFailure(const wchar_t* what, DWORD code) {
-  Text explanation = SystemMessage(code);
+  Text explanation = code == ERROR_SUCCESS ? Text(L"Windows gave no reason.") : SystemMessage(code);
   if (explanation.empty()) explanation = L"The system has no description for this code.";
-  const Text number = NumberToText(code);
-  const Text text = TextJoin({what, L" \\\\", app.pcName.c_str(), L".\r\n\r\n", explanation.c_str(),
-                              L"\r\n\r\nError code: ", number.c_str()});
+  const Text number = code == ERROR_SUCCESS ? Text() : TextJoin({L"\r\n\r\nError code: ", NumberToText(code).c_str()});
+  const Text text =
+      TextJoin({what, L" \\\\", app.pcName.c_str(), L".\r\n\r\n", explanation.c_str(), number.c_str()});
   MessageRequest(L"Error", text.c_str(), MB_OK | MB_ICONERROR);
 }
 
@@ -90,14 +94,18 @@ void SubmitReboot() {
   }
 
   const Text parameters = BuildParameters();
-  const Text program = SystemShutdownProgram();
+  DWORD error = ERROR_SUCCESS;
+  const Text program = SystemShutdownProgram(&error);
+  if (program.empty()) {
+    ShowFailure(L"shutdown.exe could not be started to restart", error);
+    return;
+  }
+  // A launch that returns 0 has started nothing: everything it can fail at comes before the
+  // process is created, and the last error says why.
   SetLastError(ERROR_SUCCESS);
-  const std::int64_t launched =
-      program.empty() ? 0 : ProgramLaunch(program.c_str(), parameters.c_str(), L"", LaunchWait | LaunchKeep);
+  const std::int64_t launched = ProgramLaunch(program.c_str(), parameters.c_str(), L"", LaunchWait | LaunchKeep);
   if (launched == 0) {
-    DWORD code = GetLastError();
-    if (code == ERROR_SUCCESS) code = ERROR_FILE_NOT_FOUND;
-    ShowFailure(L"shutdown.exe could not be started to restart", code);
+    ShowFailure(L"shutdown.exe could not be started to restart", GetLastError());
     return;
   }
   const std::int64_t exitCode = ProgramExitCode(launched);
