@@ -123,13 +123,16 @@ void AppMain() {
   app.charsLeft = NoticeLimit;
 
   LoadSettings();
-  MainWindowOpen();
-
-  do {
-    app.eventKind = static_cast<std::int32_t>(EventWait());
-    TrimWorkingSet();
-    Dispatch();
-  } while (app.quitRequested != 1);
+  if (MainWindowOpen()) {
+    do {
+      app.eventKind = static_cast<std::int32_t>(EventWait());
+      TrimWorkingSet();
+      Dispatch();
+    } while (app.quitRequested != 1);
+  } else {
+    // No window means nothing could ever end the loop: the process would wait unseen for good.
+    app.exitCode = 1;
+  }
 
   RuntimeShutdown();
   // The texts go with their heap; the state's texts must not outlive it holding units.

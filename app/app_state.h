@@ -11,7 +11,7 @@
 struct AppState {
   HANDLE appHeap;           // the runtime heap, created first and destroyed last
   HINSTANCE instanceHandle;  // the program's own module
-  std::int64_t exitCode;     // always 0
+  std::int64_t exitCode;     // 0; 1 when the main window could not be opened
   Text aboutText;
   Text windowTitle;
   std::int64_t windowWidth;   // client width

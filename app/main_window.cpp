@@ -29,9 +29,11 @@ Text CounterText(std::int64_t charsLeft) {
   return TextJoin({L"User Notification:\r\n(", count.c_str(), L" Chars Left)"});
 }
 
-void MainWindowOpen() {
-  WindowOpen(MainWindow, app.windowX, app.windowY, app.windowWidth, app.windowHeight + MenuBarHeight(),
-             app.windowTitle.c_str(), MainWindowStyle);
+bool MainWindowOpen() {
+  if (WindowOpen(MainWindow, app.windowX, app.windowY, app.windowWidth, app.windowHeight + MenuBarHeight(),
+                 app.windowTitle.c_str(), MainWindowStyle) == 0) {
+    return false;
+  }
 
   MenuCreate(MainMenu, WindowHandle(MainWindow));
   MenuAddTitle(L"File");
@@ -60,4 +62,5 @@ void MainWindowOpen() {
   GadgetCreateButton(SubmitButton, 221, 115, 85, 25, L"Submit", 0);
 
   GadgetSetFocus(NameField);
+  return true;
 }

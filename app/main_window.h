@@ -7,7 +7,8 @@
 #include "runtime/text.h"
 
 // Opens window 0 at (windowX, windowY) and builds its menus, shortcuts and gadgets, with the
-// focus in the name field.
-void MainWindowOpen();
+// focus in the name field. False, with nothing built, when the window could not be opened (no
+// desktop to open it on).
+bool MainWindowOpen();
 // The counter label's two lines: "User Notification:" and "(<count> Chars Left)".
 Text CounterText(std::int64_t charsLeft);
