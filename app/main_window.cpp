@@ -58,6 +58,10 @@ bool MainWindowOpen() {
   SetCue(NoticeField, L"Enter Reason for Reboot");
   GadgetSetAttribute(NoticeField, MaxLength, NoticeLimit);
   GadgetCreateLabel(CounterLabel, 5, 76, 100, 30, CounterText(app.charsLeft).c_str(), 0);
+  // Screen readers name an edit field by the label just before it in the z-order, and the
+  // counter is the notice field's label. Labels are no tab stops: the tab order stays.
+  SetWindowPos(GadgetHandle(CounterLabel), GadgetHandle(TimeoutField), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
   GadgetCreateButton(ResetButton, 10, 115, 105, 25, L"Reset Credentials", 0);
   GadgetCreateButton(SubmitButton, 221, 115, 85, 25, L"Submit", 0);
 

@@ -90,12 +90,14 @@ TEST_F(WindowTest, EightGadgetsStandAsLaidOut) {
       {8, L"Button", L"Reset Credentials", {10, 115, 115, 140}, nullptr},
       {7, L"Button", L"Submit", {221, 115, 306, 140}, nullptr},
   };
-  // Created in this order, so they stand in it among the window's children.
+  // The z-order among the window's children is the creation order, except that each edit
+  // field stands just behind its label (the counter is the notice field's), as screen readers
+  // name a field by the label before it.
   std::vector<int> order;
   for (HWND child = GetWindow(main_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     order.push_back(GetDlgCtrlID(child));
   }
-  EXPECT_EQ((std::vector<int>{2, 0, 3, 4, 5, 6, 8, 7}), order);
+  EXPECT_EQ((std::vector<int>{2, 0, 3, 4, 6, 5, 8, 7}), order);
 
   for (const Expected& g : gadgets) {
     HWND control = Gadget(g.number);
@@ -118,6 +120,15 @@ TEST_F(WindowTest, EightGadgetsStandAsLaidOut) {
     }
   }
   EXPECT_EQ(512, SendMessageW(Gadget(5), EM_GETLIMITTEXT, 0, 0));
+}
+
+TEST_F(WindowTest, TabVisitsTheFieldsAndButtonsInTheirOrder) {
+  ASSERT_EQ(run_->Focus(), Gadget(0));
+  for (int number : {4, 5, 8, 7, 0}) {
+    wintest::PressKey(VK_TAB);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return run_->Focus() == Gadget(number); }, 2000))
+        << "after Tab expected gadget " << number << ", got " << GetDlgCtrlID(run_->Focus());
+  }
 }
 
 TEST_F(WindowTest, TimeoutFieldTakesOnlyTypedDigits) {
