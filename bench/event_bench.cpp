@@ -1,7 +1,7 @@
 // EventWait against a bare GetMessageW / TranslateMessage / DispatchMessageW loop, both
 // dispatching the same posted messages to the same toolkit window (the application's window
-// with its shortcuts and a focused edit control), measured alternately in one run. Prints one
-// table row with the median time per message of each loop and their ratio.
+// with its shortcuts and a focused edit control), measured alternately in one run. Prints one row
+// of the benchmarks' table (bench_table.h): the time per message of each loop.
 //
 //   bench_event_loop [messages per round] [rounds]
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/bench_table.h"
 #include "gui/gadget/gadget.h"
 #include "gui/window/event_queue.h"
 #include "gui/window/menu.h"
@@ -74,16 +75,11 @@ void Settle() {
   }
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const int messages = argc > 1 ? _wtoi(argv[1]) : 3000;
-  const int rounds = argc > 2 ? _wtoi(argv[2]) : 5;
+  const int rounds = argc > 2 ? _wtoi(argv[2]) : 9;
   if (messages <= 0 || rounds <= 0) {
     std::fprintf(stderr, "usage: bench_event_loop [messages per round] [rounds]\n");
     return 2;
@@ -120,14 +116,10 @@ int wmain(int argc, wchar_t** argv) {
     bare.push_back(TimeRound(window, messages, BareLoop));
     waited.push_back(TimeRound(window, messages, EventWaitLoop));
   }
-  const double bareMicros = Median(bare) / messages * 1e6;
-  const double waitedMicros = Median(waited) / messages * 1e6;
-  const double ratio = waitedMicros / bareMicros;
-
-  std::printf("| benchmark | messages | rounds | bare loop us/msg | EventWait us/msg | ratio | target |\n");
-  std::printf("|---|---|---|---|---|---|---|\n");
-  std::printf("| EventWait dispatch%s | %d | %d | %.3f | %.3f | %.2f | <= 1.30 |\n",
-              active ? "" : " (window not active)", messages, rounds, bareMicros, waitedMicros, ratio);
+  for (double& seconds : bare) seconds = seconds / messages * 1e6;
+  for (double& seconds : waited) seconds = seconds / messages * 1e6;
+  bench::Row(active ? "EventWait per message (us)" : "EventWait per message, inactive (us)", waited, bare,
+             "<= 1.10");
 
   GadgetShutdown();
   WindowsEnd();

@@ -4,7 +4,7 @@
 //   a raw ReadFile of the whole file and a WriteFile of the same bytes back through the handle;
 // - opening the file and reading 1,000 keys spread over it with PrefsReadString against 1,000
 //   GetPrivateProfileStringW calls on the same file (the profile API caches the loaded file).
-// Prints rows: metric, RebootPC, baseline, ratio, target.
+// Prints rows of the benchmarks' table (bench_table.h).
 //
 //   bench_prefs [runs]
 #include <windows.h>
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_table.h"
 #include "prefs/prefs.h"
 #include "runtime/memory.h"
 #include "runtime/text.h"
@@ -30,16 +31,6 @@ double Now() {
   LARGE_INTEGER now{};
   QueryPerformanceCounter(&now);
   return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-void Row(const char* metric, double tool, double baseline, const char* target) {
-  const double ratio = baseline > 0 ? tool / baseline : 0;
-  std::printf("%-34s %12.2f %12.2f %8.3f   %s\n", metric, tool, baseline, ratio, target);
 }
 
 std::wstring KeyName(int n) { return L"Key" + std::to_wstring(n); }
@@ -118,7 +109,7 @@ double ProfileReads(const std::wstring& path, std::size_t* found) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
+  const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 9;
   RuntimeHeapCreate();
   StringsInit();
   PrefsInit();
@@ -145,8 +136,8 @@ int wmain(int argc, wchar_t** argv) {
     profileReads.push_back(ProfileReads(profilePath, &profileFound));
     storeReads.push_back(PrefsReads(storePath, &storeFound));
   }
-  Row("prefs open+write+close 10 MB (ms)", Median(store), Median(raw), "<= 3");
-  Row("prefs 1,000 reads of 100k keys (ms)", Median(storeReads), Median(profileReads), "(info)");
+  bench::Row("settings open+write+close 10 MB (ms)", store, raw, "<= 2.0");
+  bench::Row("settings 1,000 reads of 100k keys (ms)", storeReads, profileReads, "(info)");
   if (storeFound != static_cast<std::size_t>(runs) * kReads || profileFound != storeFound) {
     std::printf("note: keys found: store %zu, GetPrivateProfileStringW %zu, of %d\n", storeFound, profileFound,
                 runs * kReads);
