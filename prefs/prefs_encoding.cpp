@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "prefs/prefs_scan.h"
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -52,9 +54,7 @@ bool PrefsHasUtf8Mark(const char* bytes, std::size_t size) {
 }
 
 std::size_t Latin1ExtraBytes(const char* text, std::size_t size) {
-  std::size_t extra = 0;
-  for (std::size_t i = 0; i < size; ++i) extra += Byte(text[i]) >> 7;
-  return extra;
+  return PrefsCountHighBytes(text, size);
 }
 
 std::size_t Latin1ToUtf8InPlace(char* buffer, std::size_t size) {

@@ -34,7 +34,38 @@ PrefsLine* PrefsLineInsert(PrefsContent* content, ListLinks* after, std::size_t 
   const std::size_t size = sizeof(ListLinks) + sizeof(PrefsLine) + extra;
   if (size < extra) return nullptr;
   void* item = after ? ListAllocAfterHead(after, size) : ListAlloc(&content->lines, size);
+  if (item) ++content->blocksApart;
   return static_cast<PrefsLine*>(item);
+}
+
+PrefsLine* PrefsLineAppendParsed(PrefsContent* content, ListLinks* after) {
+  constexpr std::size_t kRecordSize = sizeof(ListLinks) + sizeof(PrefsLine);
+  // A chunk: its used count, then the records.
+  struct ChunkHeader {
+    std::size_t used;
+  };
+  constexpr std::size_t kRecordsPerChunk = 512;
+  auto* chunk = content->lineChunks ? static_cast<ChunkHeader*>(ListItemOf(content->lineChunks)) : nullptr;
+  if (!chunk || chunk->used == kRecordsPerChunk) {
+    chunk = static_cast<ChunkHeader*>(
+        ListAlloc(&content->lineChunks, sizeof(ListLinks) + sizeof(ChunkHeader) + kRecordsPerChunk * kRecordSize));
+    if (!chunk) return nullptr;
+  }
+  auto* links = reinterpret_cast<ListLinks*>(reinterpret_cast<char*>(chunk + 1) + chunk->used * kRecordSize);
+  ++chunk->used;
+  if (after) {
+    links->next = after->next;
+    if (after->next) after->next->previous = links;
+    links->previous = after;
+    after->next = links;
+  } else {
+    links->next = content->lines;
+    if (content->lines) content->lines->previous = links;
+    content->lines = links;
+  }
+  auto* line = static_cast<PrefsLine*>(ListItemOf(links));
+  line->inChunk = true;
+  return line;
 }
 
 bool PrefsKeyMatches(std::string_view stored, std::string_view wanted) {
@@ -76,6 +107,7 @@ bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_vi
   CopyOneLine(line->key, key);
   if (storage) {
     if (line->textOwned) RuntimeFree(line->text);
+    if (!line->textOwned) ++content->blocksApart;
     line->text = storage;
     line->textOwned = true;
     line->textCapacity = value.size();
@@ -86,11 +118,16 @@ bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_vi
 }
 
 void PrefsContentRelease(PrefsContent* content) {
-  while (content->lines) {
-    PrefsLine* line = PrefsLineOf(content->lines);
+  // A file only read, or changed in place, has nothing apart: its lines go with their chunks,
+  // without a walk over every line.
+  for (ListLinks* links = content->blocksApart ? content->lines : nullptr; links;) {
+    ListLinks* next = links->next;
+    PrefsLine* line = PrefsLineOf(links);
     if (line->textOwned) RuntimeFree(line->text);
-    ListFree(&content->lines, line);
+    if (!line->inChunk) RuntimeFree(links);
+    links = next;
   }
+  while (content->lineChunks) ListFree(&content->lineChunks, ListItemOf(content->lineChunks));
   RuntimeFree(content->text);
   *content = PrefsContent{};
 }

@@ -17,6 +17,7 @@ enum class PrefsLineKind : std::uint8_t { Group = 1, Comment = 2, Key = 3 };
 struct PrefsLine {
   PrefsLineKind kind;
   bool textOwned;             // `text` is a runtime-heap block of its own, freed with the line
+  bool inChunk;               // the record is carved from one of PrefsContent::lineChunks
   char* key;                  // key lines only; a new line keeps its key behind the record
   std::size_t keyLength;
   char* text;                 // the group name, the comment text or the value; zero after it
@@ -28,6 +29,8 @@ struct PrefsContent {
   char* text;                 // the loaded file text (runtime heap), two zero bytes after it
   std::size_t textLength;
   ListLinks* lines;           // first line's links; ListItemOf gives the PrefsLine
+  ListLinks* lineChunks;      // the blocks the parsed lines' records are carved from
+  std::size_t blocksApart;    // line records and values allocated one by one (added or grown)
   bool isUtf8;
 };
 
@@ -36,6 +39,10 @@ inline PrefsLine* PrefsLineOf(ListLinks* links) { return static_cast<PrefsLine*>
 // A new zeroed line after `after` (at the front when `after` is null) with `extra` bytes behind
 // the record; null when it cannot be allocated.
 PrefsLine* PrefsLineInsert(PrefsContent* content, ListLinks* after, std::size_t extra);
+// A new zeroed line after `after` (at the front when null) whose record is carved from the
+// content's current line chunk, a new chunk being allocated when it is used up: a large file's
+// lines then cost one heap call per chunk, not one per line. Null when memory runs out.
+PrefsLine* PrefsLineAppendParsed(PrefsContent* content, ListLinks* after);
 
 // Keys match byte for byte except that A-Z and a-z match regardless of case; CR and LF in the
 // caller's key stand for blanks, as they are stored (PrefsStoreValue).

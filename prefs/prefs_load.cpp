@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "prefs/prefs_encoding.h"
+#include "prefs/prefs_scan.h"
 #include "runtime/memory.h"
 
 namespace {
@@ -47,12 +48,11 @@ bool PrefsParse(PrefsContent* content) {
   std::size_t at = 0;
   while (at < end) {
     while (at < end && IsBlank(text[at])) ++at;
-    std::size_t lineEnd = at;
-    while (lineEnd < end && !IsLineEnd(text[lineEnd])) ++lineEnd;
+    const std::size_t lineEnd = at + PrefsFindLineEnd(text + at, end - at);
     std::size_t next = lineEnd;
     while (next < end && IsLineEnd(text[next])) ++next;
     if (lineEnd > at) {
-      PrefsLine* line = PrefsLineInsert(content, last, 0);
+      PrefsLine* line = PrefsLineAppendParsed(content, last);
       if (!line) return false;
       last = ListLinksOf(line);
       char* start = text + at;
@@ -64,13 +64,13 @@ bool PrefsParse(PrefsContent* content) {
         line->text = start + from;
         line->textLength = length - from;
       } else if (start[0] == '[') {
-        const void* close = std::memchr(start + 1, ']', length - 1);
         line->kind = PrefsLineKind::Group;
         line->text = start + 1;
-        line->textLength = close ? static_cast<const char*>(close) - (start + 1) : length - 1;
+        line->textLength = PrefsFindByte(start + 1, length - 1, ']');  // up to "]", or the whole rest
       } else {
-        const void* equals = std::memchr(start, '=', length);
-        std::size_t keyLength = equals ? static_cast<const char*>(equals) - start : length;
+        const std::size_t equalsAt = PrefsFindByte(start, length, '=');
+        const bool equals = equalsAt < length;
+        std::size_t keyLength = equalsAt;
         line->kind = PrefsLineKind::Key;
         line->key = start;
         if (equals) {
