@@ -10,7 +10,6 @@
 #include <string>
 
 #include "prefs/prefs.h"
-#include "runtime/memory.h"
 #include "tests/prefs/prefs_test_support.h"
 #include "tests/support/allocation_faults.h"
 #include "tests/support/win_test.h"
