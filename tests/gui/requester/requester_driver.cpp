@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/win_test.h"
 
 namespace reqtest {
@@ -44,7 +46,36 @@ BOOL CALLBACK MatchThreadWindow(HWND window, LPARAM search) {
   return TRUE;
 }
 
+BOOL CALLBACK CollectRequester(HWND window, LPARAM found) {
+  const std::wstring name = ClassName(window);
+  if (IsWindowVisible(window) && (name == L"#32770" || name == L"InputRequester")) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  }
+  return TRUE;
+}
+
+std::vector<HWND> RequestersOf(DWORD thread) {
+  std::vector<HWND> found;
+  EnumThreadWindows(thread, CollectRequester, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A quit message ends a requester's loop as Escape does (and any system dialog's), whatever its
+// buttons; WM_CLOSE alone is ignored by a box without a Cancel button.
+void CloseLeftoverRequesters(DWORD thread) {
+  if (wintest::WaitUntil([&] { return RequestersOf(thread).empty(); }, 2000)) return;
+  ADD_FAILURE() << "a requester was still up after the answer; closing it";
+  for (HWND requester : RequestersOf(thread)) PostMessageW(requester, WM_CLOSE, 0, 0);
+  PostThreadMessageW(thread, WM_QUIT, 0, 0);
+}
+
 }  // namespace
+
+Answerer::Answerer(std::function<void()> answer)
+    : thread_([answer = std::move(answer), requesterThread = GetCurrentThreadId()] {
+        answer();
+        CloseLeftoverRequesters(requesterThread);
+      }) {}
 
 TestWindow::TestWindow(const wchar_t* title, DWORD exStyle, bool visible, int x, int y) {
   RegisterTestClass();

@@ -46,10 +46,13 @@ class WorkerThread {
   DWORD id_ = 0;
 };
 
-// Runs `answer` on a second thread; joined on destruction.
+// Runs `answer` on a second thread; joined on destruction. A requester of the creating thread
+// still up once the answer is done (it did not find its dialog, or its keys were lost) is a
+// failure and is closed, so that the test goes on and fails at once instead of waiting in the
+// requester's loop for the watchdog.
 class Answerer {
  public:
-  explicit Answerer(std::function<void()> answer) : thread_(std::move(answer)) {}
+  explicit Answerer(std::function<void()> answer);
   ~Answerer() { thread_.join(); }
   Answerer(const Answerer&) = delete;
   Answerer& operator=(const Answerer&) = delete;
