@@ -4,6 +4,8 @@
 #   rebootpc_test(NAME name LABELS label... SOURCES file... [LIBS lib...] [GUI] [TIMEOUT seconds])
 #     A Windows test program, run under Wine by the cross-compiling emulator.
 #   rebootpc_native_test(NAME name SOURCES file... [TIMEOUT seconds])
+#   rebootpc_test_unprivileged(name)
+#     Runs that Windows test program as an unprivileged user (tools/wine-run-unprivileged).
 #     A Linux test program of platform-free code, label "native".
 
 set(REBOOTPC_DEFAULT_TIMEOUT 120)
@@ -40,4 +42,11 @@ function(rebootpc_native_test)
   rebootpc_strict(${T_NAME})
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES LABELS native TIMEOUT ${T_TIMEOUT})
+endfunction()
+
+function(rebootpc_test_unprivileged name)
+  if(CMAKE_CROSSCOMPILING)
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
+      ${CMAKE_SOURCE_DIR}/tools/wine-run-unprivileged --prefix ${REBOOTPC_WINEPREFIX})
+  endif()
 endfunction()

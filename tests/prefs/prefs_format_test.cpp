@@ -413,7 +413,9 @@ TEST(PrefsScan, WordScansAgreeWithTheByteRuleAtEveryPlace) {
 // line in order, and a key added afterwards (a record of its own) joins them.
 TEST(PrefsLines, AFileOfManyChunksKeepsEveryLineInOrder) {
   std::string bytes;
-  for (int n = 0; n < 1500; ++n) bytes += "k" + std::to_string(n) + " = " + std::to_string(n * 3) + "\r\n";
+  for (int n = 0; n < 1500; ++n) {
+    bytes.append("k").append(std::to_string(n)).append(" = ").append(std::to_string(n * 3)).append("\r\n");
+  }
   PrefsContent content{};
   ASSERT_TRUE(PrefsLoadBytes(&content, bytes.data(), bytes.size()));
   ASSERT_TRUE(PrefsStoreValue(&content, "added", "x"));
@@ -426,7 +428,7 @@ TEST(PrefsLines, AFileOfManyChunksKeepsEveryLineInOrder) {
     if (n == 1500) {
       EXPECT_EQ(key, "added");
     } else {
-      ASSERT_EQ(key, "k" + std::to_string(n));
+      ASSERT_EQ(key, std::string("k").append(std::to_string(n)));
       EXPECT_EQ(value, n == 700 ? "a value longer than the one in place" : std::to_string(n * 3));
     }
   }
