@@ -10,14 +10,13 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "bench/bench_table.h"
+#include "tests/support/wine_process.h"
 
 namespace {
 
@@ -63,70 +62,6 @@ HWND VisibleWindowOf(DWORD processId) {
   return search.found;
 }
 
-std::string ReadSmallFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::string();
-  ScopedHandle closer(file);
-  std::string bytes(65536, '\0');
-  DWORD got = 0;
-  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) return std::string();
-  bytes.resize(got);
-  return bytes;
-}
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-// The value of NAME=... in a NUL-separated environment block.
-std::string EnvironmentValue(const std::string& block, const std::string& name) {
-  const std::string wanted = name + "=";
-  std::size_t start = 0;
-  while (start < block.size()) {
-    const std::size_t end = block.find('\0', start);
-    const std::string entry = block.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (entry.compare(0, wanted.size(), wanted) == 0) return entry.substr(wanted.size());
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return std::string();
-}
-
-// The Linux side of a Wine process: the /proc entry whose program (the first word of its
-// command line, the Windows path Wine started) is the exe, in this process's Wine prefix, so
-// that a copy of the tool run by someone else on the machine is never taken for it.
-double RssAnonKiB(const std::wstring& exe) {
-  const std::string prefix = EnvironmentValue(ReadSmallFile(L"Z:\\proc\\self\\environ"), "WINEPREFIX");
-  std::string wanted;
-  for (wchar_t c : exe) wanted += static_cast<char>(c < 0x80 ? c : '?');
-  wanted = Lower(wanted);
-  // A program on drive Z: may appear under its Unix path.
-  std::string unixPath;
-  if (wanted.compare(0, 3, "z:\\") == 0) {
-    unixPath = wanted.substr(2);
-    std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
-  }
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  double result = 0;
-  do {
-    if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') continue;
-    const std::wstring folder = std::wstring(L"Z:\\proc\\") + found.cFileName;
-    const std::string program = Lower(ReadSmallFile(folder + L"\\cmdline").c_str());  // up to the first NUL
-    if (program != wanted && (unixPath.empty() || program != unixPath)) continue;
-    if (EnvironmentValue(ReadSmallFile(folder + L"\\environ"), "WINEPREFIX") != prefix) continue;
-    const std::string status = ReadSmallFile(folder + L"\\status");
-    const std::size_t at = status.find("RssAnon:");
-    if (at != std::string::npos) result = std::strtod(status.c_str() + at + 8, nullptr);
-    break;
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return result;
-}
-
 Sample RunOnce(const std::wstring& exe, const std::wstring& folder) {
   Sample sample;
   std::wstring commandLine = L"\"" + exe + L"\"";
@@ -158,7 +93,7 @@ Sample RunOnce(const std::wstring& exe, const std::wstring& folder) {
   if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters)) {
     sample.workingSetKiB = static_cast<double>(counters.WorkingSetSize) / 1024.0;
   }
-  sample.rssAnonKiB = RssAnonKiB(exe);
+  sample.rssAnonKiB = static_cast<double>(wineproc::StatusField(wineproc::LinuxProcessOf(exe), "RssAnon:"));
 
   if (window) PostMessageW(window, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);

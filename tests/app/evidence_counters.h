@@ -29,12 +29,8 @@ struct ResourceSample {
   std::int64_t workingSetKiB = -1;
 };
 
-// Finds the Linux process of a Wine process by its image path (the command line Wine gives
-// it) and by this process's WINEPREFIX, so runs in other prefixes are never mistaken for it.
-// 0 when there is none (not under Wine, or it has ended).
-std::uint32_t LinuxProcessOf(const std::wstring& imagePath);
-
-// One sample of the process; `linuxPid` 0 leaves the Linux counters at -1.
+// One sample of the process; `linuxPid` (wineproc::LinuxProcessOf) 0 leaves the Linux counters
+// at -1.
 ResourceSample Sample(HANDLE process, DWORD processId, std::uint32_t linuxPid);
 
 // "handles 41, windows 12, RssAnon 5120 KiB, ..." for test messages and the soak's report.

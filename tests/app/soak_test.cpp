@@ -23,6 +23,7 @@
 
 #include "tests/app/evidence_counters.h"
 #include "tests/app/evidence_session.h"
+#include "tests/support/wine_process.h"
 #include "tests/app/tool_driver.h"
 #include "tests/support/win_test.h"
 
@@ -84,7 +85,7 @@ class SoakTest : public testing::Test {
     ASSERT_TRUE(run_->started());
     main_ = run_->WaitMainWindow();
     ASSERT_NE(nullptr, main_) << "no main window";
-    linuxPid_ = evidence::LinuxProcessOf(app_.File(L"RebootPC.exe"));
+    linuxPid_ = wineproc::LinuxProcessOf(app_.File(L"RebootPC.exe"));
   }
 
   void TearDown() override {
