@@ -3,7 +3,7 @@
 #pragma once
 
 // Entry: starts every facility, runs the tool until the user quits, tears down and ends the
-// process with exit code 0. Reads no command line.
+// process with exit code 0 (1 when the main window could not be opened). Reads no command line.
 [[noreturn]] void AppMain();
 // The teardown list, steps 1 to 8: the settings store first, the MemoryHeap last.
 void RuntimeShutdown();
