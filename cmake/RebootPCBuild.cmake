@@ -8,7 +8,7 @@ function(rebootpc_strict target)
     # Source paths (in __FILE__ and debug information) relative to the checkout, so that the
     # same sources give the same objects in any folder.
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror
-      -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=)
+      $<$<CXX_COMPILER_ID:Clang>:-Wpedantic> -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=)
     if(WIN32)
       target_compile_definitions(${target} PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
         _WIN32_WINNT=0x0601)
