@@ -114,7 +114,9 @@ void AppMain() {
 
   RuntimeStartup();
 
-  app.aboutText = TextJoin({L"Reboot a remote PC.\r\n", L"Made by the RebootPC project.\r\n",
+  // REBOOTPC_VERSION comes from the build: project(RebootPC VERSION ...) in CMakeLists.txt.
+  app.aboutText = TextJoin({L"Reboot a remote PC.\r\n",
+                            L"RebootPC " REBOOTPC_VERSION " by the RebootPC project.\r\n",
                             L"Questions and bug reports: the RebootPC project's issue tracker"});
   app.windowTitle = L"Reboot PC";
   app.windowHeight = 130;

@@ -5,7 +5,10 @@ function(rebootpc_strict target)
     target_compile_options(${target} PRIVATE /W4 /WX /utf-8 /permissive-)
     target_compile_definitions(${target} PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
   else()
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    # Source paths (in __FILE__ and debug information) relative to the checkout, so that the
+    # same sources give the same objects in any folder.
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror
+      $<$<CXX_COMPILER_ID:Clang>:-Wpedantic> -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=)
     if(WIN32)
       target_compile_definitions(${target} PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
         _WIN32_WINNT=0x0601)
@@ -18,12 +21,13 @@ function(rebootpc_strict target)
   endif()
 endfunction()
 
-# A Windows executable: Unicode entry point, no MinGW runtime DLLs at load time.
+# A Windows executable: Unicode entry point, no MinGW runtime DLLs at load time, and no link
+# time in the header, so that a rebuild of the same sources gives the same bytes.
 function(rebootpc_windows_exe target)
   rebootpc_strict(${target})
   if(MINGW)
     target_link_options(${target} PRIVATE -municode -static -static-libgcc -static-libstdc++
-      $<$<CONFIG:Release>:-s>)
+      -Wl,--no-insert-timestamp $<$<CONFIG:Release>:-s>)
   endif()
 endfunction()
 

@@ -37,7 +37,8 @@ PoolBlock* NewBlock(RecordPool* pool, std::uint32_t items) {
 }
 
 void* HandOut(PoolBlock* block, char* item) {
-  std::memcpy(item, &block, sizeof block);
+  // An item's header holds the address of its block: the pointer's own bytes are copied.
+  std::memcpy(item, &block, sizeof block);  // NOLINT(bugprone-sizeof-expression)
   return item + kItemHeader;
 }
 
@@ -104,7 +105,7 @@ void PoolFree(RecordPool* pool, void* record) {
   if (!pool || !record) return;
   char* item = static_cast<char*>(record) - kItemHeader;
   PoolBlock* block = nullptr;
-  std::memcpy(&block, item, sizeof block);
+  std::memcpy(&block, item, sizeof block);  // NOLINT(bugprone-sizeof-expression)
   const bool wasFull = IsFull(block);
   std::memcpy(item, &block->freeList, sizeof block->freeList);
   block->freeList = item;

@@ -22,7 +22,7 @@ void PostFocusEvent(HWND control, std::int64_t subtype) {
 }
 
 std::int64_t EditParentMessage(GadgetRecord* record, HWND, UINT message, WPARAM wParam, LPARAM) {
-  const auto dc = reinterpret_cast<HDC>(wParam);
+  auto* const dc = reinterpret_cast<HDC>(wParam);
   if (message == WM_CTLCOLOREDIT) return GadgetColorMessage(record, dc, COLOR_WINDOW);
   // A read-only edit asks with WM_CTLCOLORSTATIC, and so does a disabled one, which keeps the
   // system's disabled look.

@@ -18,7 +18,7 @@ using tooltest::ToolRun;
 using wintest::Narrow;
 
 const wchar_t kAboutText[] =
-    L"Reboot a remote PC.\r\nMade by the RebootPC project.\r\n"
+    L"Reboot a remote PC.\r\nRebootPC " REBOOTPC_VERSION " by the RebootPC project.\r\n"
     L"Questions and bug reports: the RebootPC project's issue tracker";
 
 std::wstring Counter(int left) { return L"User Notification:\r\n(" + std::to_wstring(left) + L" Chars Left)"; }
