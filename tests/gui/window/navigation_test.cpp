@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/window/event_queue.h"
-#include "gui/window/menu.h"
+#include "gui/window/shortcut.h"
 #include "gui/window/navigation.h"
 #include "gui/window/window.h"
 #include "tests/gui/window/window_test_support.h"
