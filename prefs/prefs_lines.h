@@ -28,7 +28,6 @@ struct PrefsContent {
   char* text;                 // the loaded file text (runtime heap), two zero bytes after it
   std::size_t textLength;
   ListLinks* lines;           // first line's links; ListItemOf gives the PrefsLine
-  bool isUtf8;
 };
 
 inline PrefsLine* PrefsLineOf(ListLinks* links) { return static_cast<PrefsLine*>(ListItemOf(links)); }
