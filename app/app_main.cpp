@@ -32,6 +32,9 @@ void RuntimeStartup() {
   StringsInit();
   MemoryHeapInit();
   EventLayerInit();
+  // Of the graphics steps only the font and image tables are built: the tool loads, draws and
+  // saves no image, so a "BMP" codec registration and 2D and vector drawing states would be set
+  // up here and released at teardown without ever being used.
   FontsInit();
   ImagesInit();
   ImageDrawingInit();

@@ -9,6 +9,7 @@
 #include "gui/gadget/gadget.h"
 #include "gui/gadget/label_gadget.h"
 #include "gui/window/menu.h"
+#include "gui/window/shortcut.h"
 #include "gui/window/window.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include "gui/gadget/gadget.h"
 #include "gui/window/event_queue.h"
 #include "gui/window/menu.h"
+#include "gui/window/shortcut.h"
 #include "gui/window/window.h"
 #include "runtime/memory.h"
 #include "runtime/text.h"

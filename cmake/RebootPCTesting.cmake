@@ -10,6 +10,21 @@
 
 set(REBOOTPC_DEFAULT_TIMEOUT 120)
 
+# Every test program leaves its JUnit XML report (GoogleTest's --gtest_output=xml) in
+# test-results/ of the build tree, named after the program. A program run under Wine sees the
+# Linux file system as drive Z:.
+set(REBOOTPC_TEST_RESULTS ${CMAKE_BINARY_DIR}/test-results)
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  set(REBOOTPC_TEST_RESULTS_SEEN Z:${REBOOTPC_TEST_RESULTS})
+else()
+  set(REBOOTPC_TEST_RESULTS_SEEN ${REBOOTPC_TEST_RESULTS})
+endif()
+file(MAKE_DIRECTORY ${REBOOTPC_TEST_RESULTS})
+
+function(rebootpc_add_gtest name)
+  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${REBOOTPC_TEST_RESULTS_SEEN}/${name}.xml)
+endfunction()
+
 function(rebootpc_test)
   cmake_parse_arguments(T "GUI" "NAME;TIMEOUT" "LABELS;SOURCES;LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
@@ -18,7 +33,7 @@ function(rebootpc_test)
   add_executable(${T_NAME} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/resources/manifest.rc)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} rebootpc_test_support gtest)
   rebootpc_windows_exe(${T_NAME})
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  rebootpc_add_gtest(${T_NAME})
   # The program's own watchdog fires a little before ctest's timeout, so a hang is reported
   # by the program itself.
   math(EXPR watchdog "${T_TIMEOUT} - 5")
@@ -40,7 +55,7 @@ function(rebootpc_native_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   rebootpc_strict(${T_NAME})
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  rebootpc_add_gtest(${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES LABELS native TIMEOUT ${T_TIMEOUT})
 endfunction()
 

@@ -9,6 +9,7 @@
 #include "prefs/prefs_encoding.h"
 #include "prefs/prefs_lines.h"
 #include "prefs/prefs_load.h"
+#include "prefs/prefs_save.h"
 #include "prefs/prefs_value.h"
 #include "runtime/facility_state.h"
 #include "runtime/memory.h"
@@ -23,7 +24,7 @@ struct PrefsFile {
   wchar_t* pendingName;  // kept only when PrefsOpen could not open the file
   bool changed;
   bool readOnly;
-  PrefsContent content;  // text, lines, isUtf8
+  PrefsContent content;
   std::uint32_t options;
 };
 
@@ -93,7 +94,6 @@ bool LoadOpenFile(PrefsFile* file) {
       if (!SetFilePointerEx(file->handle, start, nullptr, FILE_BEGIN)) return false;
     }
   }
-  file->content.isUtf8 = true;
   if (remaining == 0) return true;
   if (remaining > static_cast<std::uint64_t>(static_cast<std::size_t>(-1))) return false;
   char* buffer = PrefsTextAlloc(static_cast<std::size_t>(remaining));
@@ -144,11 +144,12 @@ void Save(PrefsFile* file) {
   const bool written = SetFilePointerEx(file->handle, start, nullptr, FILE_BEGIN) &&
                        WriteWhole(file->handle, buffer, filled);
   RuntimeFree(buffer);
-  // A failed or short write is not followed by SetEndOfFile: cutting the file there would lose
-  // what the write did not replace. The file stays changed so that a later save tries again.
+  // Only a whole write is followed by SetEndOfFile: after a failed or short one the file holds
+  // new bytes up to where the write stopped and old ones behind, and cutting it there would drop
+  // the old ones too. The file stays changed (also when SetEndOfFile fails), so the next
+  // PrefsFlush or PrefsClose writes it whole again.
   if (!written || !SetEndOfFile(file->handle)) return;
   file->changed = false;
-  file->readOnly = false;
 }
 
 void Store(const wchar_t* key, std::string_view value) {
@@ -197,7 +198,6 @@ int PrefsOpen(const wchar_t* name, std::uint32_t options) {
     const std::size_t bytes = (static_cast<std::size_t>(TextLength(name)) + 1) * sizeof(wchar_t);
     prefsFile->pendingName = static_cast<wchar_t*>(RuntimeAlloc(bytes));
     if (prefsFile->pendingName) std::memcpy(prefsFile->pendingName, name, bytes);
-    prefsFile->content.isUtf8 = true;
     SetLastError(openError);
     return 0;
   }
@@ -205,7 +205,6 @@ int PrefsOpen(const wchar_t* name, std::uint32_t options) {
   // only the keys written since.
   if (!LoadOpenFile(prefsFile)) {
     PrefsContentRelease(&prefsFile->content);
-    prefsFile->content.isUtf8 = true;
     prefsFile->readOnly = true;
   }
   return 1;
@@ -216,7 +215,6 @@ int PrefsCreate(const wchar_t* name, std::uint32_t options) {
   PrefsClose();
   prefsFile->handle = OpenShared(name ? name : L"", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
   if (!prefsFile->handle) return 0;
-  prefsFile->content.isUtf8 = true;
   prefsFile->changed = true;
   prefsFile->options = options;
   return 1;

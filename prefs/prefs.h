@@ -1,14 +1,19 @@
 // The settings store: one current key/value settings file per process. PrefsOpen or PrefsCreate
 // makes a file current, reads and writes work on it in memory, and PrefsClose saves it when it
 // was changed, rewriting it whole through the handle it was opened with, and releases it. While
-// a file is open other processes may read it but not write it. Keys and texts are UTF-16 here
-// and UTF-8 in the file; lookups and insertions see the leading section (before any group line).
+// a file is open for writing other processes may read it but not write it; a file that can only
+// be opened read-only (last of all sharing writing with its writer) is never saved. Keys and
+// texts are UTF-16 here and UTF-8 in the file; lookups and insertions see the leading section
+// (before any group line).
 #pragma once
 
 #include <cstdint>
 
-#include "prefs/prefs_save.h"  // the option bits PrefsTightEquals and PrefsSpaceBeforeGroups
 #include "runtime/text.h"
+
+// Option bits given to PrefsOpen and PrefsCreate.
+constexpr std::uint32_t PrefsTightEquals = 1;        // "key=value" instead of "key = value"
+constexpr std::uint32_t PrefsSpaceBeforeGroups = 2;  // an empty line before every group line but the first
 
 // Start-up and teardown steps: the store's state record; PrefsEnd closes (and saves) the file.
 void PrefsInit();

@@ -31,7 +31,6 @@ struct PrefsContent {
   ListLinks* lines;           // first line's links; ListItemOf gives the PrefsLine
   ListLinks* lineChunks;      // the blocks the parsed lines' records are carved from
   std::size_t blocksApart;    // line records and values allocated one by one (added or grown)
-  bool isUtf8;
 };
 
 inline PrefsLine* PrefsLineOf(ListLinks* links) { return static_cast<PrefsLine*>(ListItemOf(links)); }

@@ -35,7 +35,6 @@ bool PrefsTextAdopt(PrefsContent* content, char* buffer, std::size_t size, bool 
   buffer[size + 1] = '\0';
   content->text = buffer;
   content->textLength = size;
-  content->isUtf8 = true;
   if (PrefsParse(content)) return true;
   PrefsContentRelease(content);
   return false;
@@ -100,7 +99,6 @@ bool PrefsLoadBytes(PrefsContent* content, const char* bytes, std::size_t size) 
     bytes += 3;
     size -= 3;
   }
-  content->isUtf8 = true;
   if (size == 0) return true;
   char* buffer = PrefsTextAlloc(size);
   if (!buffer) return false;

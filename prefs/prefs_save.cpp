@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "prefs/prefs.h"
+
 namespace {
 
 constexpr char kMarkAndLineEnd[] = "\xEF\xBB\xBF\r\n";
@@ -14,7 +16,7 @@ char* Put(char* out, const char* bytes, std::size_t size) {
 }  // namespace
 
 std::size_t PrefsSavedSize(const PrefsContent& content, std::uint32_t options) {
-  std::size_t size = content.isUtf8 ? 5 : 0;
+  std::size_t size = 5;
   bool firstGroup = true;
   const std::size_t separator = (options & PrefsTightEquals) ? 1 : 3;
   for (ListLinks* links = content.lines; links; links = links->next) {
@@ -38,7 +40,7 @@ std::size_t PrefsSavedSize(const PrefsContent& content, std::uint32_t options) {
 
 std::size_t PrefsSaveTo(const PrefsContent& content, std::uint32_t options, char* out) {
   char* const start = out;
-  if (content.isUtf8) out = Put(out, kMarkAndLineEnd, 5);
+  out = Put(out, kMarkAndLineEnd, 5);
   bool firstGroup = true;
   for (ListLinks* links = content.lines; links; links = links->next) {
     const PrefsLine* line = PrefsLineOf(links);

@@ -8,10 +8,7 @@
 
 #include "prefs/prefs_lines.h"
 
-// Option bits given to PrefsOpen and PrefsCreate.
-constexpr std::uint32_t PrefsTightEquals = 1;        // "key=value" instead of "key = value"
-constexpr std::uint32_t PrefsSpaceBeforeGroups = 2;  // an empty line before every group line but the first
-
+// `options`: the option bits of PrefsOpen and PrefsCreate (prefs.h).
 // The exact number of bytes PrefsSaveTo writes.
 std::size_t PrefsSavedSize(const PrefsContent& content, std::uint32_t options);
 // Writes the saved form into `out`, which holds PrefsSavedSize bytes; returns the bytes written.

@@ -62,17 +62,8 @@ void FillEditSlots(GadgetKindTable* table) {
   table->requiredSize = EditRequiredSize;
 }
 
-void EditKindStep(GadgetRecord* record, HWND control) {
-  editClassProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditSubclassProc)));
-  record->frontColor = DefaultColor;
-  record->backColor = DefaultColor;
-}
-
-GadgetKind editKind{{}, false, EditKind, FillEditSlots};
-
-}  // namespace
-
+// Installed on every edit gadget beneath GadgetSubclassProc; passes every message on to the
+// "Edit" class procedure.
 LRESULT CALLBACK EditSubclassProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETFOCUS:
@@ -92,6 +83,17 @@ LRESULT CALLBACK EditSubclassProc(HWND control, UINT message, WPARAM wParam, LPA
   }
   return CallWindowProcW(editClassProc, control, message, wParam, lParam);
 }
+
+void EditKindStep(GadgetRecord* record, HWND control) {
+  editClassProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditSubclassProc)));
+  record->frontColor = DefaultColor;
+  record->backColor = DefaultColor;
+}
+
+GadgetKind editKind{{}, false, EditKind, FillEditSlots};
+
+}  // namespace
 
 std::int64_t GadgetCreateEdit(ObjectNumber number, int x, int y, int width, int height, const wchar_t* text,
                               std::uint32_t flags) {

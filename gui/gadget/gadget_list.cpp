@@ -7,8 +7,9 @@
 
 namespace {
 
-// "Orv_GadgetStack_%I64i" from the module instance handle, so that two modules of one process
-// keep their lists apart. Formatted once: the window procedure reads it for every message.
+// "Orv_GadgetStack_%I64i" from the program's instance handle (GetModuleHandleW(nullptr) names
+// the executable, whichever module asks). Formatted once: GadgetListProc reads it for every
+// message.
 const wchar_t* ListPropertyName() {
   static wchar_t units[48];
   if (!units[0]) FormatText(units, L"Orv_GadgetStack_%I64i", reinterpret_cast<long long>(GetModuleHandleW(nullptr)));

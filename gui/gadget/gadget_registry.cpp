@@ -11,6 +11,7 @@
 #include "gui/gadget/gadget_hooks.h"
 #include "gui/not_handled.h"
 #include "gui/window/event_queue.h"
+#include "gui/window/window_record.h"
 #include "runtime/common_controls.h"
 #include "runtime/facility_state.h"
 
@@ -21,8 +22,6 @@ constexpr DWORD kCommonControlClasses = 0xB48;  // tab, hot-key, date, ComboBoxE
 constexpr LONG_PTR kTornDown = -1;              // the window ID of a control whose gadget is gone
 
 const wchar_t kIdProperty[] = L"Orv_ID";
-const wchar_t kDropAcceptProperty[] = L"Orv_DropAccept";
-const wchar_t kWindowIdProperty[] = L"Orv_WindowID";
 
 // NONCLIENTMETRICSW as Windows before Vista knew it, without iPaddedBorderWidth: every version
 // answers this size, while the full size fails on XP-era systems.
@@ -48,7 +47,7 @@ LRESULT CALLBACK GadgetSubclassProc(HWND control, UINT message, WPARAM wParam, L
 void TearDown(HWND control, GadgetRecord* record, ObjectNumber identity) {
   if (record->kind->freeKindData) record->kind->freeKindData(record);
   RemovePropW(control, kIdProperty);
-  if (RemovePropW(control, kDropAcceptProperty)) RevokeDragDrop(control);
+  if (RemovePropW(control, DropAcceptProperty)) RevokeDragDrop(control);
   SetWindowLongPtrW(control, GWLP_ID, kTornDown);
   EventQueueRemove(GadgetEvent, identity, -1, -1);
   ObjectTableRelease(registry.table, identity);
@@ -150,12 +149,7 @@ GadgetRecord* GadgetFromHandle(HWND control) {
 
 ObjectNumber GadgetIdentityOf(HWND control) { return GetWindowLongPtrW(control, GWLP_ID); }
 
-std::int64_t GadgetWindowNumber(HWND control) {
-  for (HWND walk = control; walk; walk = GetParent(walk)) {
-    if (HANDLE id = GetPropW(walk, kWindowIdProperty)) return reinterpret_cast<std::int64_t>(id) - 1;
-  }
-  return -1;
-}
+std::int64_t GadgetWindowNumber(HWND control) { return WindowOwnerOf(control).number; }
 
 LRESULT GadgetOfferMessage(HWND control, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   GadgetRecord* record = GadgetFromHandle(control);

@@ -7,8 +7,6 @@
 
 #include "runtime/object_table.h"
 
-constexpr std::uint32_t GadgetBorderFlag = 0x20000;  // label: add the sunken edge; edit: remove it
-
 // Returns the control handle, the dynamic identity for AnyNumber, or 0 if it cannot be created.
 std::int64_t GadgetCreateLabel(ObjectNumber number, int x, int y, int width, int height, const wchar_t* text,
                                std::uint32_t flags = 0);

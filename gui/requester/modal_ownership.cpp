@@ -1,12 +1,8 @@
 #include "gui/requester/modal_ownership.h"
 
-#include "runtime/linked_list.h"
+ListLinks* modalList = nullptr;
 
 namespace {
-
-// Process-wide and unlocked: each entry carries its thread id, and each thread's ModalEnd
-// handles only its own entries.
-ListLinks* modalList = nullptr;
 
 ModalEntry* EntryOf(ListLinks* links) { return static_cast<ModalEntry*>(ListItemOf(links)); }
 
@@ -64,12 +60,4 @@ void ModalEnd() {
     }
     links = following;
   }
-}
-
-int ModalEntryCount(std::uint32_t threadId) {
-  int count = 0;
-  for (ListLinks* links = modalList; links; links = links->next) {
-    if (EntryOf(links)->threadId == threadId) ++count;
-  }
-  return count;
 }

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "runtime/linked_list.h"
+
 // One visible top-level window of the thread that ran ModalBegin.
 struct ModalEntry {
   std::uint32_t threadId;     // the thread that ran ModalBegin
@@ -15,6 +17,11 @@ struct ModalEntry {
   std::uint8_t wasTopmost;    // 1: it had WS_EX_TOPMOST
   std::uint8_t disabledHere;  // 1: ModalBegin disabled it (it was enabled before)
 };
+
+// The process-wide modal list: one ListAlloc block per ModalEntry, the most recently pushed
+// first; empty outside a requester. Unlocked: each thread's ModalEnd handles only its own
+// entries.
+extern ListLinks* modalList;
 
 // The foreground window if it belongs to this process, otherwise null.
 HWND ModalOwner();
@@ -24,6 +31,3 @@ void ModalBegin();
 // Re-enables the windows ModalBegin disabled, makes topmost again those that were, and frees
 // the calling thread's entries; other threads' entries are left alone.
 void ModalEnd();
-
-// The number of entries in the modal list that belong to `threadId`.
-int ModalEntryCount(std::uint32_t threadId);

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "gui/window/menu.h"
 #include "gui/window/navigation.h"
+#include "gui/window/shortcut.h"
 #include "runtime/facility_state.h"
 #include "runtime/memory.h"
 #include "runtime/record_pool.h"

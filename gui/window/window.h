@@ -1,9 +1,8 @@
 // Numbered top-level windows: opening one with a frame position, a client size, a title and
 // style flags; its native handle and frame position; closing. Every window has a window class
-// of its own ("WindowClass_%I64d") and the shared window procedure, which turns messages into
-// events, offers control notifications to the gadget layer, remembers the focused control
-// across deactivation and releases everything on WM_NCDESTROY. Also the start-up step for the
-// common controls and COM.
+// of its own (window_class.h), a record in the window table (window_record.h) and the shared
+// window procedure (window_procedure.h). Also the start-up step for the common controls and
+// COM.
 #pragma once
 
 #include <windows.h>
@@ -35,19 +34,5 @@ std::int64_t WindowTop(std::int64_t number);
 // The window table's free procedure; -1 closes every window.
 void WindowClose(std::int64_t number);
 
-// For the window layer (menus, shortcuts, navigation).
-struct WindowRecord {
-  HWND handle;  // first: a record is alive while it is non-null
-  ACCEL* acceleratorEntries;
-  HACCEL acceleratorTable;
-  std::int32_t acceleratorCount;
-  BOOL minMax;  // minimised or maximised
-  BOOL ready;   // WindowOpen has finished
-};
-
-WindowRecord* WindowRecordOf(std::int64_t number);
-// The record of a toolkit window of this process by its own handle (not its ancestors'): the
-// window carries "Orv_WindowID" and the record of that number holds this very handle; else null.
-WindowRecord* WindowRecordFromHandle(HWND window);
 // The frame correction for sizing borders: 5 with desktop composition on, else 0.
 int WindowFrameCorrection();

@@ -371,7 +371,9 @@ TEST_F(PrefsFaultTest, MoveEventSentByAnotherThreadIsSavedWithoutFurtherMessages
                                GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(nullptr, other);
   ASSERT_TRUE(wintest::BringToFront(other));
-  wintest::Pump(1000);  // the start's own position save is done by now
+  // The start's own position save is done before the file is put back: a late one would write
+  // what the move's save writes.
+  ASSERT_TRUE(run_->Settle(main_));
   const std::string unsaved = "RebootX=30\r\nRebootY=40\r\nFirstRun=0\r\n";
   ASSERT_TRUE(wintest::WriteFileBytes(Prefs(), unsaved));
   const POINT at = Position();

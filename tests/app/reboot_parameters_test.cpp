@@ -106,14 +106,15 @@ TEST(RebootParameters, NullFieldsCountAsEmpty) {
   EXPECT_EQ(Narrow(expected), Narrow(text));
 }
 
-TEST(RebootParameters, SizingPassWritesNothingAndMatchesTheText) {
-  // A buffer one unit longer than announced keeps its guard unit.
+// The sizing pass (no buffer) counts exactly the units the write pass writes: a buffer one unit
+// longer than announced is filled up to its last unit, which keeps its guard.
+TEST(RebootParameters, SizingPassCountsWhatTheWritePassWrites) {
   const std::u16string notice(512, u'"');
   const std::size_t length = RebootParametersBuild(u"pc", u"30", notice.c_str(), nullptr);
   std::u16string buffer(length + 1, u'#');
-  RebootParametersBuild(u"pc", u"30", notice.c_str(), buffer.data());
+  EXPECT_EQ(length, RebootParametersBuild(u"pc", u"30", notice.c_str(), buffer.data()));
   EXPECT_EQ(u'#', buffer[length]);
-  EXPECT_EQ(u'"', buffer[length - 1]);
+  EXPECT_EQ(std::u16string::npos, buffer.substr(0, length).find(u'#')) << "a unit counted but not written";
   // 512 quotes become 512 \" pairs between the two quotes of the notice.
   EXPECT_EQ(std::u16string(u"/r /f /m \\\\pc /t 30 -c ").size() + 2 + 1024, length);
 }

@@ -163,6 +163,11 @@ bool ToolRun::WaitExit(DWORD milliseconds, DWORD* exitCode) const {
 
 bool ToolRun::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
+bool ToolRun::Settle(HWND window) const {
+  DWORD_PTR answer = 0;
+  return Running() && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0;
+}
+
 HWND ToolRun::Focus() const {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;

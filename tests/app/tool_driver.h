@@ -65,6 +65,10 @@ class ToolRun {
   // Waits for the process to end; false when it is still running.
   bool WaitExit(DWORD milliseconds, DWORD* exitCode) const;
   bool Running() const;
+  // Returns once the tool's GUI thread has answered a message sent to its `window`. Outside a
+  // requester the tool retrieves messages only in EventWait, and only when its event queue is
+  // empty, so by then every event it had queued is handled. False when it did not answer.
+  bool Settle(HWND window) const;
 
   // The control with the keyboard focus on the tool's GUI thread, or null.
   HWND Focus() const;

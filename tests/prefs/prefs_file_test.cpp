@@ -25,7 +25,7 @@ const std::string kMark = "\xEF\xBB\xBF";
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Runs prefs_holder.exe. A holder started with "hold" or "lock" keeps the file until destroyed.
+// Runs prefs_holder.exe. A holder started with "hold" keeps the file until destroyed.
 class Holder {
  public:
   explicit Holder(const std::wstring& arguments, bool holds) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "prefs/prefs.h"
 #include "prefs/prefs_encoding.h"
 #include "prefs/prefs_lines.h"
 #include "prefs/prefs_load.h"
@@ -125,13 +126,6 @@ TEST(PrefsFormat, LinesInBytesOut) {
     const std::string got = Saved(*content, c.options);
     EXPECT_EQ(Shown(got), Shown(c.bytes)) << c.what;
   }
-}
-
-TEST(PrefsFormat, WithoutTheUtf8FlagNoMarkIsWritten) {
-  ScopedContent content;
-  BuildContent(content.get(), {Key("a", "1")});
-  (*content).isUtf8 = false;
-  EXPECT_EQ(Saved(*content), "a = 1\r\n");
 }
 
 // What the writer writes the reader gives back, line for line, with every option.

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t fileSize = rest.size();
   std::vector<prefstest::Write> writes;
   if (data[0] & 4) {
-    // The last part of the input, split at the first zero byte, is one write.
+    // The second half of the input is one write: the first half of it the key (made a key the
+    // format can hold), the rest the value.
     fileSize = rest.size() / 2;
     std::string key = rest.substr(fileSize, (rest.size() - fileSize) / 2);
     for (char& c : key) {

@@ -1,11 +1,9 @@
-// A second process for the settings store's file tests, so that sharing and locking are
-// exercised across processes as they are in the field.
+// A second process for the settings store's file tests, so that sharing is exercised across
+// processes as it is in the field.
 //
 //   prefs_holder hold PATH ACCESS SHARE READY RELEASE
 //       Opens PATH (OPEN_EXISTING) with ACCESS (r, w, rw) and SHARE (none, r, w, rw), signals the
 //       named event READY and keeps the file open until the named event RELEASE is signalled.
-//   prefs_holder lock PATH READY RELEASE
-//       As hold with rw/rw, and also takes an exclusive byte-range lock on the whole file.
 //   prefs_holder try PATH ACCESS SHARE
 //       Tries to open PATH; exits with 0 when it could, else with GetLastError().
 // Exit codes: 0 success, the Win32 error of a failed open, 90 for bad arguments, 91 on timeout.
@@ -57,16 +55,6 @@ int wmain(int argc, wchar_t** argv) {
     HANDLE file = CreateFileW(path, Access(argv[3]), Share(argv[4]), nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
     return HoldUntilReleased(file, argv[5], argv[6]);
-  }
-  if (std::wcscmp(command, L"lock") == 0 && argc == 5) {
-    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
-    OVERLAPPED from{};
-    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &from)) {
-      return static_cast<int>(GetLastError());
-    }
-    return HoldUntilReleased(file, argv[3], argv[4]);
   }
   return 90;
 }

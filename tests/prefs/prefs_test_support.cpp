@@ -54,7 +54,6 @@ std::vector<Line> LoadLines(const std::string& bytes, bool* ok) {
   ScopedContent content;
   const bool loaded = PrefsLoadBytes(content.get(), bytes.data(), bytes.size());
   if (ok) *ok = loaded;
-  EXPECT_TRUE((*content).isUtf8) << "every load leaves UTF-8 text";
   return LinesOf(*content);
 }
 
@@ -68,7 +67,6 @@ char* Copy(const std::string& text) {
 
 void BuildContent(PrefsContent* content, const std::vector<Line>& lines) {
   *content = PrefsContent{};
-  content->isUtf8 = true;
   ListLinks* last = nullptr;
   for (const Line& line : lines) {
     PrefsLine* made = PrefsLineInsert(content, last, line.key.size() + 1);

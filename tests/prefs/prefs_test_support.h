@@ -30,7 +30,7 @@ std::string Shown(const std::string& bytes);
 std::vector<Line> LinesOf(const PrefsContent& content);
 // Loads `bytes` as a file and returns its lines; `ok` tells whether the load succeeded.
 std::vector<Line> LoadLines(const std::string& bytes, bool* ok = nullptr);
-// A content holding `lines` (each piece in a block of its own), isUtf8 set.
+// A content holding `lines` (each piece in a block of its own).
 void BuildContent(PrefsContent* content, const std::vector<Line>& lines);
 // The saved form; also checks that PrefsSavedSize was exact.
 std::string Saved(const PrefsContent& content, std::uint32_t options = 0);

@@ -530,30 +530,6 @@ TEST_F(LauncherTest, ProgramFreeClosesItsHandlesAndLeavesTheOthers) {
   EXPECT_TRUE(wintest::WaitUntil([&] { return Records().size() == 2; }, 20000));
 }
 
-TEST_F(LauncherTest, ConcurrentRunsAppendWholeRecords) {
-  const std::wstring path = InstallRecorder(L"rec.exe");
-  std::vector<std::int64_t> programs;
-  for (int i = 0; i < 24; ++i) {
-    const std::wstring parameters = L"run " + std::to_wstring(i);
-    programs.push_back(ProgramLaunch(path.c_str(), parameters.c_str(), L"", LaunchKeep));
-  }
-  for (std::int64_t program : programs) {
-    ASSERT_NE(ProgramRecord(program), nullptr);
-    ASSERT_EQ(WaitForSingleObject(ProgramRecord(program)->process, 30000), WAIT_OBJECT_0);
-    ProgramFree(program);
-  }
-  const std::vector<Record> records = Records();
-  ASSERT_EQ(records.size(), programs.size());
-  std::vector<bool> seen(programs.size());
-  for (const Record& record : records) {
-    ASSERT_EQ(record.argv.size(), 3u);
-    const auto index = static_cast<std::size_t>(std::stoi(record.argv[2]));
-    ASSERT_LT(index, seen.size());
-    EXPECT_FALSE(seen[index]);
-    seen[index] = true;
-  }
-}
-
 TEST_F(LauncherTest, ProgramTableFreeClosesTheHandleOfALiveRecord) {
   ObjectTable* table = LauncherProgramTable();
   ASSERT_NE(table, nullptr);
@@ -570,22 +546,6 @@ TEST_F(LauncherTest, ProgramTableFreeClosesTheHandleOfALiveRecord) {
   ProgramTableFree(6);
   EXPECT_FALSE(HandleIsOpen(event));
   EXPECT_EQ(ObjectTableLookup(table, 6), nullptr);
-}
-
-TEST_F(LauncherTest, RecordEncodingKeepsEveryUnit) {
-  const std::wstring texts[] = {L"", L"plain", L"\"quoted\" \\back\\", L"tab\tline\r\n", std::wstring(1, wchar_t(0xD800)) + L"\u00e9\u4e2d"};
-  for (const std::wstring& text : texts) {
-    const std::string line = "{\"commandLine\":" + recorder::EncodeString(text) + ",\"argv\":[" + recorder::EncodeString(text) + "]}";
-    for (char c : line) EXPECT_TRUE(c >= 0x20 && c < 0x7f) << "non-ASCII byte in " << line;
-    Record record;
-    ASSERT_TRUE(recorder::ParseRecord(line, record)) << line;
-    EXPECT_EQ(record.commandLine, text);
-    ASSERT_EQ(record.argv.size(), 1u);
-    EXPECT_EQ(record.argv[0], text);
-  }
-  Record record;
-  EXPECT_FALSE(recorder::ParseRecord("{\"commandLine\":\"cut", record));
-  EXPECT_FALSE(recorder::ParseRecord("{\"unknown\":1}", record));
 }
 
 }  // namespace

@@ -110,15 +110,23 @@ TEST(TextScratch, GrowsWithSlackAndShrinksBackTowardOneMebibyte) {
   EXPECT_EQ(TextScratchBytes(), 1048576u) << "1 MiB is kept";
 }
 
+// A text that outlives its StringHeap frees nothing when it goes: not into the destroyed heap
+// and not into the next one, where its address may well be a live block again.
 TEST(Strings, TextsOutliveAStringHeapWithoutFreeingIntoIt) {
+  const wchar_t kUnits[] = L"kept across a restart of the texts";
   StringsShutdown();
   StringsInit();
-  auto* kept = new Text(L"kept across a restart of the texts");
+  auto* kept = new Text(kUnits);
   StringsShutdown();  // the heap and every text in it are gone
   StringsInit();
-  delete kept;  // must not free into the destroyed heap (the process would crash under Wine's heap checks)
-  Text fresh = L"fresh";
-  EXPECT_STREQ(fresh.c_str(), L"fresh");
+  const Text fresh = kUnits;  // same size as the stale text: perhaps at its address
+  SetLastError(ERROR_SUCCESS);
+  delete kept;
+  // HeapFree of a block the heap does not own fails with an error code.
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "a free of the stale text was attempted";
+  const Text next = kUnits;
+  EXPECT_NE(next.c_str(), fresh.c_str()) << "the stale text freed a live block of the new heap";
+  EXPECT_STREQ(fresh.c_str(), kUnits);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "gui/gadget/gadget.h"
 #include "gui/gadget/gadget_registry.h"
 #include "gui/window/event_queue.h"
-#include "gui/window/menu.h"
+#include "gui/window/shortcut.h"
 #include "tests/gui/gadget/gadget_test_support.h"
 #include "tests/support/win_test.h"
 

@@ -268,15 +268,6 @@ TEST_F(KindTest, ButtonStateIsTheLowBitOfTheCheck) {
   EXPECT_EQ(record->kind->getState(record), 0) << "indeterminate (2) has the low bit clear";
 }
 
-TEST_F(KindTest, LabelsAndButtonsHaveNoAttributes) {
-  ASSERT_NE(GadgetCreateLabel(1, 10, 10, 120, 20, L"label"), 0);
-  ASSERT_NE(GadgetCreateButton(2, 10, 40, 120, 24, L"button"), 0);
-  GadgetSetAttribute(1, MaxLength, 3);
-  GadgetSetAttribute(2, MaxLength, 3);
-  EXPECT_EQ(GadgetGetText(1).c_str(), std::wstring(L"label"));
-  EXPECT_EQ(GadgetGetText(2).c_str(), std::wstring(L"button"));
-}
-
 // The test's own measurement: the font selected into a memory DC.
 class Measure {
  public:

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "gui/requester/input_requester.h"
-#include "gui/requester/modal_ownership.h"
+#include "tests/gui/requester/modal_list_probe.h"
 #include "tests/gui/requester/requester_driver.h"
 #include "tests/support/win_test.h"
 
@@ -125,7 +125,7 @@ TEST_P(InputAnswers, ResultFollowsHowTheDialogWasClosed) {
   EXPECT_FALSE(otherEnabledDuring) << "the program's other windows are disabled while the dialog is up";
   EXPECT_TRUE(IsWindowEnabled(main.get()));
   EXPECT_TRUE(IsWindowEnabled(other.get()));
-  EXPECT_EQ(ModalEntryCount(kMainThread), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -401,7 +401,7 @@ TEST(InputRequester, QuitMessageClosesAsEscapeAndIsPostedAgain) {
   EXPECT_TRUE(result.empty());
   EXPECT_TRUE(IsWindowEnabled(main.get()));
   EXPECT_TRUE(IsWindowEnabled(other.get()));
-  EXPECT_EQ(ModalEntryCount(kMainThread), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 0);
   MSG message{};
   ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message was swallowed";
   EXPECT_EQ(message.wParam, 42u);
@@ -436,7 +436,7 @@ TEST(InputRequester, OwnerDestroyedUnderTheDialogLeavesNothingDisabled) {
   EXPECT_FALSE(IsWindow(owner));
   EXPECT_TRUE(result.empty());
   EXPECT_TRUE(IsWindowEnabled(other.get())) << "a window stayed disabled after the dialog went";
-  EXPECT_EQ(ModalEntryCount(kMainThread), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 0);
 }
 
 TEST(InputRequester, AnotherProgramInFrontMeansNoOwner) {

@@ -10,6 +10,7 @@
 
 #include "gui/requester/message_requester.h"
 #include "gui/requester/modal_ownership.h"
+#include "tests/gui/requester/modal_list_probe.h"
 #include "tests/gui/requester/requester_driver.h"
 #include "tests/support/win_test.h"
 
@@ -123,7 +124,7 @@ TEST_P(MessageBoxCases, AnswerGivesButtonIdAndBoxIsOwnedByFrontWindow) {
   EXPECT_EQ(seen.iconShown, c.icon);
   EXPECT_FALSE(seen.enabled.at(0)) << "the platform disables the owner while the box is up";
   EXPECT_TRUE(IsWindowEnabled(main.get())) << "the owner is enabled again afterwards";
-  EXPECT_EQ(ModalEntryCount(kMainThread), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -220,15 +221,15 @@ TEST(ModalOwnership, BeginRecordsVisibleWindowsAndEndRestoresExactlyWhatItChange
 
   ModalBegin();
   wintest::Pump();
-  EXPECT_EQ(ModalEntryCount(kMainThread), 4) << "one entry per visible window of this thread";
-  EXPECT_EQ(ModalEntryCount(worker.id()), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 4) << "one entry per visible window of this thread";
+  EXPECT_EQ(reqtest::ModalEntryCount(worker.id()), 0);
   for (const Expect& e : table) {
     EXPECT_EQ(IsWindowEnabled(e.window) != 0, e.enabledDuring) << e.name << " while modal";
     EXPECT_EQ(reqtest::IsTopmost(e.window), e.topmostDuring) << e.name << " while modal";
   }
   ModalEnd();
   wintest::Pump();
-  EXPECT_EQ(ModalEntryCount(kMainThread), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 0);
   for (const Expect& e : table) {
     EXPECT_EQ(IsWindowEnabled(e.window) != 0, e.enabledAfter) << e.name << " afterwards";
     EXPECT_EQ(reqtest::IsTopmost(e.window), e.topmostAfter) << e.name << " afterwards";
@@ -248,7 +249,7 @@ TEST(ModalOwnership, EndWithoutBeginDoesNothing) {
   EXPECT_FALSE(IsWindowEnabled(disabled.get()));
   EXPECT_TRUE(reqtest::IsTopmost(topmost.get()));
   EXPECT_TRUE(IsWindowEnabled(topmost.get()));
-  EXPECT_EQ(ModalEntryCount(kMainThread), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 0);
 }
 
 TEST(ModalOwnership, EachThreadsEndHandlesOnlyItsOwnEntries) {
@@ -266,21 +267,21 @@ TEST(ModalOwnership, EachThreadsEndHandlesOnlyItsOwnEntries) {
   // The worker is not in front: both its windows are disabled by its ModalBegin.
   worker.Run([] { ModalBegin(); });
   ModalBegin();
-  EXPECT_EQ(ModalEntryCount(worker.id()), 2);
-  EXPECT_EQ(ModalEntryCount(kMainThread), 2);
+  EXPECT_EQ(reqtest::ModalEntryCount(worker.id()), 2);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 2);
   EXPECT_FALSE(IsWindowEnabled(second.get()));
   EXPECT_FALSE(IsWindowEnabled(worker.window()));
   EXPECT_FALSE(reqtest::IsTopmost(workerSecond));
 
   ModalEnd();
-  EXPECT_EQ(ModalEntryCount(kMainThread), 0);
-  EXPECT_EQ(ModalEntryCount(worker.id()), 2) << "this thread's ModalEnd took the worker's entries";
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(worker.id()), 2) << "this thread's ModalEnd took the worker's entries";
   EXPECT_TRUE(IsWindowEnabled(second.get()));
   EXPECT_FALSE(IsWindowEnabled(worker.window())) << "this thread's ModalEnd enabled the worker's window";
   EXPECT_FALSE(reqtest::IsTopmost(workerSecond));
 
   worker.Run([] { ModalEnd(); });
-  EXPECT_EQ(ModalEntryCount(worker.id()), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(worker.id()), 0);
   EXPECT_TRUE(IsWindowEnabled(worker.window()));
   EXPECT_TRUE(IsWindowEnabled(workerSecond));
   EXPECT_TRUE(reqtest::IsTopmost(workerSecond));
@@ -293,9 +294,9 @@ TEST(ModalOwnership, OneEndRestoresEntriesOfEveryEarlierBegin) {
   ASSERT_TRUE(wintest::BringToFront(front.get()));
   ModalBegin();
   ModalBegin();  // finds the plain window already disabled: recorded, not disabled again
-  EXPECT_EQ(ModalEntryCount(kMainThread), 4);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 4);
   ModalEnd();
-  EXPECT_EQ(ModalEntryCount(kMainThread), 0);
+  EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 0);
   EXPECT_TRUE(IsWindowEnabled(plain.get()));
 }
 

@@ -10,7 +10,9 @@
 
 #include "gui/window/event_queue.h"
 #include "gui/window/menu.h"
+#include "gui/window/shortcut.h"
 #include "gui/window/window.h"
+#include "gui/window/window_record.h"
 #include "tests/gui/window/window_test_support.h"
 #include "tests/support/win_test.h"
 

@@ -8,6 +8,7 @@
 #include "gui/gadget/gadget_hooks.h"
 #include "gui/window/event_queue.h"
 #include "gui/window/menu.h"
+#include "gui/window/shortcut.h"
 #include "gui/window/window.h"
 #include "tests/gui/window/window_test_support.h"
 #include "tests/support/win_test.h"

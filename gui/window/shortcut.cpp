@@ -1,0 +1,128 @@
+#include "gui/window/shortcut.h"
+
+#include <richedit.h>
+
+#include "gui/window/navigation.h"
+#include "gui/window/window_record.h"
+#include "runtime/memory.h"
+
+namespace {
+
+constexpr BYTE kPlainKey = FVIRTKEY | FNOINVERT;
+
+const wchar_t kHotkeyProperty[] = L"Orv_Hotkey";
+
+void RebuildTable(WindowRecord* record) {
+  if (record->acceleratorTable) DestroyAcceleratorTable(record->acceleratorTable);
+  record->acceleratorTable = CreateAcceleratorTableW(record->acceleratorEntries, record->acceleratorCount);
+}
+
+// The thread's key state, read once: on some platforms every GetKeyState is a round trip to
+// the window server, and the state does not change between the reads.
+struct KeyState {
+  BYTE keys[256];
+  bool Down(int key) const { return (keys[key] & 0x80) != 0; }
+  bool ModifierDown() const { return Down(VK_CONTROL) || Down(VK_SHIFT) || Down(VK_MENU); }
+};
+
+KeyState ReadKeyState() {
+  KeyState state{};
+  GetKeyboardState(state.keys);
+  return state;
+}
+
+bool BeginsWith(const wchar_t* text, const wchar_t* prefix) {
+  for (; *prefix; ++text, ++prefix) {
+    if (*text != *prefix) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+HACCEL ShortcutAdd(std::int64_t window, std::uint32_t shortcut, std::int64_t item) {
+  WindowRecord* record = WindowRecordOf(window);
+  if (!record) return nullptr;
+  BYTE flags = kPlainKey;
+  if (shortcut & ShortcutShift) flags |= FSHIFT;
+  if (shortcut & ShortcutControl) flags |= FCONTROL;
+  if (shortcut & ShortcutAlt) flags |= FALT;
+  const WORD key = static_cast<WORD>(shortcut & 0xFFFF);
+  const WORD command = static_cast<WORD>(item & 0xFFFF);
+
+  ACCEL* match = nullptr;
+  for (std::int32_t index = 0; index < record->acceleratorCount && !match; ++index) {
+    ACCEL& entry = record->acceleratorEntries[index];
+    if (entry.key == key && entry.fVirt == flags) match = &entry;
+  }
+  if (match) {
+    match->cmd = command;
+  } else {
+    // One entry more; when the heap cannot grow the array the old bindings stay as they were.
+    auto* grown = static_cast<ACCEL*>(RuntimeRealloc(
+        record->acceleratorEntries, sizeof(ACCEL) * static_cast<std::size_t>(record->acceleratorCount + 1)));
+    if (!grown) return record->acceleratorTable;
+    record->acceleratorEntries = grown;
+    grown[record->acceleratorCount++] = ACCEL{flags, key, command};
+  }
+  RebuildTable(record);
+  return record->acceleratorTable;
+}
+
+void ShortcutsInitNavigation(WindowRecord* record) {
+  auto* entries = static_cast<ACCEL*>(RuntimeAlloc(sizeof(ACCEL) * 2));
+  if (!entries) return;
+  entries[0] = ACCEL{kPlainKey, VK_TAB, NavigateNextCommand};
+  entries[1] = ACCEL{static_cast<BYTE>(kPlainKey | FSHIFT), VK_TAB, NavigatePreviousCommand};
+  record->acceleratorEntries = entries;
+  record->acceleratorCount = 2;
+  RebuildTable(record);
+}
+
+void ShortcutsRelease(WindowRecord* record) {
+  if (!record->acceleratorEntries) return;
+  RuntimeFree(record->acceleratorEntries);
+  record->acceleratorEntries = nullptr;
+  record->acceleratorCount = 0;
+  if (record->acceleratorTable) DestroyAcceleratorTable(record->acceleratorTable);
+  record->acceleratorTable = nullptr;
+}
+
+HACCEL AcceleratorsFor(HWND active) {
+  HWND focus = GetFocus();
+  // A toolkit window of this process: it carries "Orv_WindowID" and its record holds it.
+  WindowRecord* record = WindowRecordFromHandle(active);
+  bool tabTaken = false;
+  if (record) {
+    tabTaken = true;
+    for (std::int32_t index = 0; index < record->acceleratorCount; ++index) {
+      const ACCEL& entry = record->acceleratorEntries[index];
+      if (entry.key == VK_TAB && entry.cmd == NavigateNextCommand) tabTaken = false;
+    }
+  }
+  const KeyState keys = ReadKeyState();
+  if (focus && keys.Down(VK_TAB) && !keys.ModifierDown() && !tabTaken) {
+    wchar_t className[16] = {};
+    GetClassNameW(focus, className, 16);
+    // An editable rich-edit or Scintilla control takes Tab as text.
+    if (BeginsWith(className, L"RichE") || BeginsWith(className, L"RICHE")) {
+      const LRESULT options = SendMessageW(focus, EM_GETOPTIONS, 0, 0);
+      if (!(options & ECO_READONLY)) return nullptr;
+    } else if (lstrcmpW(className, L"Scintilla") == 0) {
+      return nullptr;
+    }
+  }
+  if (active && keys.ModifierDown()) KeyboardCues(active, 1);
+  // A hot-key control captures every combination itself.
+  if (focus && GetPropW(focus, kHotkeyProperty)) return nullptr;
+  return record ? record->acceleratorTable : nullptr;
+}
+
+bool AcceleratorCanTranslate(UINT message) {
+  return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_CHAR || message == WM_SYSCHAR;
+}
+
+void KeyboardCuesWhileModifierDown() {
+  if (!ReadKeyState().ModifierDown()) return;
+  if (HWND active = GetActiveWindow()) KeyboardCues(active, 1);
+}
