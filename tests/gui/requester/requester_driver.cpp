@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/win_test.h"
 
 namespace reqtest {
@@ -44,7 +46,36 @@ BOOL CALLBACK MatchThreadWindow(HWND window, LPARAM search) {
   return TRUE;
 }
 
+// A visible message box or input requester of `thread`, or null.
+HWND RequesterOf(DWORD thread) {
+  for (const wchar_t* className : {L"#32770", L"InputRequester"}) {
+    ThreadWindowSearch search{className, nullptr};
+    EnumThreadWindows(thread, MatchThreadWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+Answerer::Answerer(std::function<void()> answer)
+    : caller_(GetCurrentThreadId()), thread_([this, answer = std::move(answer)] {
+        answer();
+        EndLeftRequester();
+      }) {}
+
+Answerer::~Answerer() {
+  thread_.join();
+  MSG quit;
+  if (quitPosted_) PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+void Answerer::EndLeftRequester() {
+  if (wintest::WaitUntil([&] { return RequesterOf(caller_) == nullptr; }, 3000)) return;
+  ADD_FAILURE() << "the answering thread left a requester up; ending it";
+  quitPosted_ = true;
+  PostThreadMessageW(caller_, WM_QUIT, 0, 0);
+}
 
 TestWindow::TestWindow(const wchar_t* title, DWORD exStyle, bool visible, int x, int y) {
   RegisterTestClass();
