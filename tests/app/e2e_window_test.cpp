@@ -202,7 +202,8 @@ TEST_F(WindowTest, ValidationNamesTheFirstMissingFieldAndChangesNothing) {
     std::wstring text;
     ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << Narrow(c.message);
     EXPECT_EQ(Narrow(c.message), Narrow(text));
-    wintest::Pump(400);
+    // Once the tool answers again it is back in its loop, or inside a second box.
+    ASSERT_TRUE(run_->Settle(main_));
     EXPECT_EQ(nullptr, run_->FindWindowOf(L"#32770", nullptr)) << "a second box followed " << Narrow(c.message);
     EXPECT_EQ(c.name, TextOf(Gadget(0)));
     EXPECT_EQ(L"30", TextOf(Gadget(4)));
