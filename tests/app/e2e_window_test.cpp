@@ -132,10 +132,9 @@ TEST_F(WindowTest, TabVisitsTheFieldsAndButtonsInTheirOrder) {
 }
 
 TEST_F(WindowTest, TimeoutFieldTakesOnlyTypedDigits) {
-  ASSERT_TRUE(TypeInto(4, L"a1-b 2x"));
-  EXPECT_TRUE(wintest::WaitUntil([&] { return TextOf(Gadget(4)) == L"3012"; }, 2000)) << Narrow(TextOf(Gadget(4)));
-  wintest::Pump(200);
-  EXPECT_EQ(L"3012", TextOf(Gadget(4)));
+  // The last digit marks the end of the typing: once it shows, every key before it was handled.
+  ASSERT_TRUE(TypeInto(4, L"a1-b 2x5"));
+  EXPECT_TRUE(wintest::WaitUntil([&] { return TextOf(Gadget(4)) == L"30125"; }, 2000)) << Narrow(TextOf(Gadget(4)));
 }
 
 TEST_F(WindowTest, CounterFollowsTheNotificationText) {
@@ -143,7 +142,7 @@ TEST_F(WindowTest, CounterFollowsTheNotificationText) {
   ASSERT_TRUE(TypeInto(0, L"abc"));
   ASSERT_TRUE(TypeInto(4, L"9"));
   ASSERT_TRUE(wintest::WaitUntil([&] { return TextOf(Gadget(4)) == L"309"; }, 2000));
-  wintest::Pump(200);
+  ASSERT_TRUE(run_->Settle(main_));  // the change events of both fields are handled
   EXPECT_EQ(Counter(512), TextOf(Gadget(6)));
   ASSERT_TRUE(TypeInto(5, L"0123456789"));
   EXPECT_TRUE(wintest::WaitUntil([&] { return TextOf(Gadget(6)) == Counter(502); }, 3000))
@@ -166,9 +165,12 @@ TEST_F(WindowTest, PastingSixHundredCharactersKeepsFiveHundredTwelveAndShowsZero
   EXPECT_TRUE(wintest::WaitUntil([&] { return TextOf(Gadget(6)) == Counter(0); }, 3000))
       << Narrow(TextOf(Gadget(6)));
   EXPECT_EQ(Narrow(text.substr(0, 512)), Narrow(TextOf(Gadget(5))));
-  // Typing beyond the limit is refused; the counter stays at 0.
+  // Typing beyond the limit is refused; the counter stays at 0. Home, which moves the caret from
+  // the end to the start, marks the end of the typing.
   wintest::TypeText(L"zz");
-  wintest::Pump(300);
+  wintest::PressKey(VK_HOME);
+  EXPECT_TRUE(wintest::WaitUntil([&] { return LOWORD(SendMessageW(Gadget(5), EM_GETSEL, 0, 0)) == 0; }, 2000));
+  ASSERT_TRUE(run_->Settle(main_));
   EXPECT_EQ(512u, TextOf(Gadget(5)).size());
   EXPECT_EQ(Counter(0), TextOf(Gadget(6)));
 }
@@ -213,7 +215,8 @@ TEST_F(WindowTest, ValidationNamesTheFirstMissingFieldAndChangesNothing) {
     std::wstring text;
     ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << Narrow(c.message);
     EXPECT_EQ(Narrow(c.message), Narrow(text));
-    wintest::Pump(400);
+    // Once the tool answers again it is back in its loop, or inside a second box.
+    ASSERT_TRUE(run_->Settle(main_));
     EXPECT_EQ(nullptr, run_->FindWindowOf(L"#32770", nullptr)) << "a second box followed " << Narrow(c.message);
     EXPECT_EQ(c.name, TextOf(Gadget(0)));
     EXPECT_EQ(L"30", TextOf(Gadget(4)));

@@ -190,10 +190,7 @@ class PrefsFaultTest : public testing::Test {
     return wintest::WaitUntil([&] { return OnDisk() == expected; }, milliseconds);
   }
   // The tool still answers and still has its window.
-  bool Responsive() const {
-    DWORD_PTR answer = 0;
-    return run_->Running() && SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0;
-  }
+  bool Responsive() const { return run_->Settle(main_); }
   POINT Position() const {
     RECT frame{};
     GetWindowRect(main_, &frame);
@@ -227,8 +224,8 @@ TEST_F(PrefsFaultTest, FileHeldOpenWithoutWriteSharingIsReadAndChangesAreDropped
     EXPECT_EQ(30, Position().x);
     EXPECT_EQ(40, Position().y);
     Move(111, 122);
-    wintest::Pump(1500);
-    EXPECT_TRUE(Responsive());
+    // Answering again, the tool has handled the move's event, save attempt included.
+    EXPECT_TRUE(run_->Settle(main_));
     EXPECT_EQ(SettledPrefs(), OnDisk()) << "a change reached the held file";
     Stop();  // the close handler saves once more, and drops it again
     EXPECT_EQ(SettledPrefs(), OnDisk());
@@ -248,8 +245,7 @@ TEST_F(PrefsFaultTest, ReadOnlyFileIsReadAndNeverWritten) {
   EXPECT_EQ(30, Position().x);
   EXPECT_EQ(40, Position().y);
   for (int i = 0; i < 5; ++i) Move(100 + i, 90 + i);
-  wintest::Pump(1500);
-  EXPECT_TRUE(Responsive());
+  EXPECT_TRUE(run_->Settle(main_));
   EXPECT_EQ(SettledPrefs(), OnDisk());
   Stop();
   EXPECT_EQ(SettledPrefs(), OnDisk());
@@ -333,7 +329,7 @@ TEST_P(HostileFileTest, ToolStartsAndAMoveRewritesEveryLineByTheWritersRules) {
   // Attaching and detaching the menu bar at start move the client area, and every move after
   // the opening saves the position: so the start may already rewrite the file, by the same rules.
   const std::string startSave = AfterMove(before, opened.x, opened.y);
-  wintest::Pump(500);
+  ASSERT_TRUE(run_->Settle(main_));
   const std::string started = OnDisk();
   EXPECT_TRUE(started == before || started == startSave) << Difference(startSave, started);
   EXPECT_TRUE(Responsive());

@@ -46,36 +46,36 @@ BOOL CALLBACK MatchThreadWindow(HWND window, LPARAM search) {
   return TRUE;
 }
 
-BOOL CALLBACK CollectRequester(HWND window, LPARAM found) {
-  const std::wstring name = ClassName(window);
-  if (IsWindowVisible(window) && (name == L"#32770" || name == L"InputRequester")) {
-    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+// A visible message box or input requester of `thread`, or null.
+HWND RequesterOf(DWORD thread) {
+  for (const wchar_t* className : {L"#32770", L"InputRequester"}) {
+    ThreadWindowSearch search{className, nullptr};
+    EnumThreadWindows(thread, MatchThreadWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
   }
-  return TRUE;
-}
-
-std::vector<HWND> RequestersOf(DWORD thread) {
-  std::vector<HWND> found;
-  EnumThreadWindows(thread, CollectRequester, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-// A quit message ends a requester's loop as Escape does (and any system dialog's), whatever its
-// buttons; WM_CLOSE alone is ignored by a box without a Cancel button.
-void CloseLeftoverRequesters(DWORD thread) {
-  if (wintest::WaitUntil([&] { return RequestersOf(thread).empty(); }, 2000)) return;
-  ADD_FAILURE() << "a requester was still up after the answer; closing it";
-  for (HWND requester : RequestersOf(thread)) PostMessageW(requester, WM_CLOSE, 0, 0);
-  PostThreadMessageW(thread, WM_QUIT, 0, 0);
+  return nullptr;
 }
 
 }  // namespace
 
 Answerer::Answerer(std::function<void()> answer)
-    : thread_([answer = std::move(answer), requesterThread = GetCurrentThreadId()] {
+    : caller_(GetCurrentThreadId()), thread_([this, answer = std::move(answer)] {
         answer();
-        CloseLeftoverRequesters(requesterThread);
+        EndLeftRequester();
       }) {}
+
+Answerer::~Answerer() {
+  thread_.join();
+  MSG quit;
+  if (quitPosted_) PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+void Answerer::EndLeftRequester() {
+  if (wintest::WaitUntil([&] { return RequesterOf(caller_) == nullptr; }, 3000)) return;
+  ADD_FAILURE() << "the answering thread left a requester up; ending it";
+  quitPosted_ = true;
+  PostThreadMessageW(caller_, WM_QUIT, 0, 0);
+}
 
 TestWindow::TestWindow(const wchar_t* title, DWORD exStyle, bool visible, int x, int y) {
   RegisterTestClass();

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -46,18 +47,23 @@ class WorkerThread {
   DWORD id_ = 0;
 };
 
-// Runs `answer` on a second thread; joined on destruction. A requester of the creating thread
-// still up once the answer is done (it did not find its dialog, or its keys were lost) is a
-// failure and is closed, so that the test goes on and fails at once instead of waiting in the
-// requester's loop for the watchdog.
+// Runs `answer` on a second thread; joined on destruction. A requester of the constructing
+// thread still up a few seconds after `answer` returned (a dialog it could not find or close)
+// fails the test and is ended at once with WM_QUIT, which ends the message box's and the input
+// requester's loops alike, so the test never waits for the watchdog. The destructor takes that
+// WM_QUIT out of the constructing thread's queue again.
 class Answerer {
  public:
   explicit Answerer(std::function<void()> answer);
-  ~Answerer() { thread_.join(); }
+  ~Answerer();
   Answerer(const Answerer&) = delete;
   Answerer& operator=(const Answerer&) = delete;
 
  private:
+  void EndLeftRequester();
+
+  DWORD caller_;
+  std::atomic<bool> quitPosted_{false};
   std::thread thread_;
 };
 
