@@ -208,6 +208,7 @@ std::int64_t EventWait() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  KeyStateAfterDispatch(message.message);
   return static_cast<std::int32_t>(message.message);
 }
 

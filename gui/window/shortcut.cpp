@@ -25,10 +25,27 @@ struct KeyState {
   bool ModifierDown() const { return Down(VK_CONTROL) || Down(VK_SHIFT) || Down(VK_MENU); }
 };
 
+// Whether a modifier was down when the key state was last read. The thread's key state changes
+// only as the thread takes input messages from its queue (GetKeyState: "The key status returned
+// from this function changes as a thread reads key messages from its message queue"), so it
+// holds until the next input message and is not asked again for every posted or sent message in
+// between.
+struct ModifierMemo {
+  bool known;
+  bool down;
+};
+ModifierMemo modifiers{};
+
 KeyState ReadKeyState() {
   KeyState state{};
   GetKeyboardState(state.keys);
+  modifiers = ModifierMemo{true, state.ModifierDown()};
   return state;
+}
+
+bool IsInputMessage(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_INPUT;
 }
 
 bool BeginsWith(const wchar_t* text, const wchar_t* prefix) {
@@ -123,6 +140,15 @@ bool AcceleratorCanTranslate(UINT message) {
 }
 
 void KeyboardCuesWhileModifierDown() {
-  if (!ReadKeyState().ModifierDown()) return;
+  if (!modifiers.known) ReadKeyState();
+  if (!modifiers.down) return;
   if (HWND active = GetActiveWindow()) KeyboardCues(active, 1);
 }
+
+void KeyStateAfterDispatch(UINT message) {
+  // The dispatch of an input message may have run a loop of its own (a menu, a move, a
+  // requester) that took key messages past EventWait.
+  if (IsInputMessage(message)) modifiers.known = false;
+}
+
+void KeyStateForget() { modifiers.known = false; }

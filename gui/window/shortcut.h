@@ -30,7 +30,12 @@ HACCEL AcceleratorsFor(HWND activeWindow);
 // EventWait asks only KeyboardCuesWhileModifierDown, the part of AcceleratorsFor that acts on
 // every message.
 bool AcceleratorCanTranslate(UINT message);
+// Shows the active window's cues while a modifier is down. The key state it goes by is read again
+// only after an input message (KeyStateAfterDispatch) or a change of activation (KeyStateForget):
+// it cannot change in between, and reading it is a round trip to the window server under Wine.
 void KeyboardCuesWhileModifierDown();
+void KeyStateAfterDispatch(UINT message);
+void KeyStateForget();
 
 // For the window layer: a new window's two navigation entries, and releasing a window's
 // entries and table when it is destroyed.

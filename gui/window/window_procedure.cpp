@@ -72,6 +72,8 @@ LRESULT OnSize(const WindowOwner& owner, WPARAM wParam) {
 }
 
 LRESULT OnActivate(HWND window, const WindowOwner& owner, WPARAM wParam) {
+  // Keys pressed or released while another window had the keyboard count from here on.
+  KeyStateForget();
   if (LOWORD(wParam) != WA_INACTIVE) {
     // The remembered control gets the focus back; a handle that is no longer one of this
     // window's controls (destroyed, perhaps reused) is left alone.
