@@ -159,6 +159,8 @@ void ClickScreen(int x, int y) {
 
 bool ClickUntilGone(HWND control, HWND window) {
   for (int attempt = 0; attempt < 5; ++attempt) {
+    // A window of another program may lie over the dialog: a user brings the dialog up first.
+    if (GetForegroundWindow() != window) EnsureForeground(window);
     RECT rect;
     if (!GetWindowRect(control, &rect)) return WaitGone(window, 0);
     ClickScreen((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);

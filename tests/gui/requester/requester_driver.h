@@ -76,7 +76,7 @@ bool EnsureForeground(HWND window);
 // A real left click at a screen point.
 void ClickScreen(int x, int y);
 // Clicks the centre of a control until `window` goes (a click on a window just shown may be
-// dropped); returns whether it went.
+// dropped), bringing `window` to the front first; returns whether it went.
 bool ClickUntilGone(HWND control, HWND window);
 // The screen point of the close box of a captioned window, found by hit testing.
 bool FindCloseBox(HWND window, POINT* point);
