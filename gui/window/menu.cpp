@@ -107,7 +107,12 @@ void MenuAddItem(std::int32_t item, const wchar_t* text) {
   if (!menuState) return;
   AppendMenuW(menuState->fill, MF_STRING, static_cast<UINT_PTR>(static_cast<UINT>(item)), text ? text : L"");
   MenuRecord* current = menuState->current;
-  if (current && current->window) SetMenu(current->window, current->bar);
+  if (!current || !current->window) return;
+  // The bar is attached again so that it is redrawn. An item put into a drop-down leaves the
+  // attached bar as it looks, and SetMenu recomputes the window's frame every time (a resize
+  // and a repaint of the caption under Wine), so it is left alone then.
+  if (menuState->fill != current->bar && GetMenu(current->window) == current->bar) return;
+  SetMenu(current->window, current->bar);
 }
 
 void MenuHide(std::int64_t number, std::int64_t hide) {
