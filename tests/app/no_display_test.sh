@@ -8,19 +8,28 @@ tool=$1
 prefix=$2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$here/tools/wine-env"
-# The prefix's session is started with the display, as for every other test: a session begun
-# without one would leave the later tests' windows nowhere to appear. Only the tool goes without.
-wine_env_setup "$prefix" || exit 1
+wine_find_loader || exit 1
+# A prefix of its own, made and used with no display at all: a Wine session or desktop begun
+# without a display in the shared prefix would leave the other tests' windows nowhere to appear.
+unset DISPLAY WAYLAND_DISPLAY
+export WINEPREFIX="$prefix-nodisplay" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver="$(dirname "$WINE64")/wineserver"
+trap '"$wineserver" -k >/dev/null 2>&1; rm -rf "${work:-}"' EXIT
+if [ ! -f "$WINEPREFIX/.rebootpc-ready" ]; then
+  rm -rf "$WINEPREFIX"
+  "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
+  "$wineserver" -w
+  touch "$WINEPREFIX/.rebootpc-ready"
+fi
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 printf '\xef\xbb\xbf\r\nFirstRun = 0\r\nRebootX = 30\r\nRebootY = 40\r\n' > "$work/reboot.prefs"
 cp "$work/reboot.prefs" "$work/expected.prefs"
 cp "$tool" "$work/RebootPC.exe"
 
 cd "$work"
 started=$SECONDS
-env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$WINE64" RebootPC.exe </dev/null >/dev/null 2>&1
+timeout 20 "$WINE64" RebootPC.exe </dev/null >/dev/null 2>&1
 code=$?
 took=$((SECONDS - started))
 
