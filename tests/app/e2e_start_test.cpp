@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/app/tool_fixture.h"
+#include "tests/support/byte_dump.h"
 
 namespace {
 
@@ -17,20 +18,7 @@ using tooltest::ToolRun;
 using tooltest::TextOf;
 using wintest::Narrow;
 
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (c >= 0x20 && c < 0x7f && c != '\\') {
-      out += static_cast<char>(c);
-    } else {
-      out += "\\x";
-      out += kDigits[c >> 4];
-      out += kDigits[c & 15];
-    }
-  }
-  return out;
-}
+using bytedump::Shown;
 
 POINT FramePosition(HWND window) {
   RECT rect{};
@@ -69,13 +57,13 @@ TEST_F(StartTest, FirstStartAsksThreeTimesBeforeTheWindowAndStoresTheAnswersScra
   EXPECT_EQ(nullptr, run.FindWindowOf(L"WindowClass_0", L"Reboot PC")) << "the main window came before the prompts";
   EXPECT_EQ(L"Please enter your domain.", TextOf(GetDlgItem(domain, 0)));
   // The six keys are on disk before the first prompt, "FirstRun" still 1.
-  EXPECT_EQ(Hex(PrefsBytes({{"FirstRun", "1"},
+  EXPECT_EQ(Shown(PrefsBytes({{"FirstRun", "1"},
                             {"RebootX", "0"},
                             {"RebootY", "0"},
                             {"AdminName", ""},
                             {"AdminPass", ""},
                             {"Domain", ""}})),
-            Hex(PrefsOnDisk()));
+            Shown(PrefsOnDisk()));
   ASSERT_TRUE(tooltest::AnswerInput(run, L"Domain required", L"CORP-W\u00f6rk"));
 
   HWND name = run.WaitWindow(L"InputRequester", L"Admin Name Required");
@@ -102,12 +90,12 @@ TEST_F(StartTest, FirstStartAsksThreeTimesBeforeTheWindowAndStoresTheAnswersScra
                                            {"AdminName", Rot47("admin")},
                                            {"AdminPass", Rot47("P@ss w0rd!~")},
                                            {"Domain", Rot47(tooltest::Utf8(L"CORP-W\u00f6rk"))}});
-  EXPECT_EQ(Hex(expected), Hex(PrefsOnDisk()));
+  EXPECT_EQ(Shown(expected), Shown(PrefsOnDisk()));
   // Control+Q quits without a question and without touching the file.
   ASSERT_TRUE(run.Settle(main));
   ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), Untidy(expected)));
   EXPECT_TRUE(QuitWithCtrlQ(run, main));
-  EXPECT_EQ(Hex(Untidy(expected)), Hex(PrefsOnDisk())) << "quitting saved the settings";
+  EXPECT_EQ(Shown(Untidy(expected)), Shown(PrefsOnDisk())) << "quitting saved the settings";
 }
 
 TEST_F(StartTest, CancellingEveryPromptStoresEmptyCredentialsAndTheNextStartAsksNothing) {
@@ -118,13 +106,13 @@ TEST_F(StartTest, CancellingEveryPromptStoresEmptyCredentialsAndTheNextStartAsks
     ASSERT_TRUE(tooltest::CancelInput(run, L"Password required"));
     HWND main = run.WaitMainWindow();
     ASSERT_NE(nullptr, main);
-    EXPECT_EQ(Hex(PrefsBytes({{"FirstRun", "0"},
+    EXPECT_EQ(Shown(PrefsBytes({{"FirstRun", "0"},
                               {"RebootX", "0"},
                               {"RebootY", "0"},
                               {"AdminName", ""},
                               {"AdminPass", ""},
                               {"Domain", ""}})),
-              Hex(PrefsOnDisk()));
+              Shown(PrefsOnDisk()));
     EXPECT_TRUE(QuitWithCtrlQ(run, main));
   }
   const std::string before = PrefsOnDisk();
@@ -134,7 +122,7 @@ TEST_F(StartTest, CancellingEveryPromptStoresEmptyCredentialsAndTheNextStartAsks
   EXPECT_EQ(nullptr, second.FindWindowOf(L"InputRequester", nullptr)) << "the second start asked again";
   // Its one save is the position it opened at, the stored one.
   ASSERT_TRUE(second.Settle(main));
-  EXPECT_EQ(Hex(before), Hex(PrefsOnDisk())) << "the second start changed the settings";
+  EXPECT_EQ(Shown(before), Shown(PrefsOnDisk())) << "the second start changed the settings";
   EXPECT_TRUE(QuitWithCtrlQ(second, main));
 }
 
@@ -164,7 +152,7 @@ TEST_F(StartTest, StoredPositionOpensTheWindowThereWithAMinimisedPositionReplace
     // the window reports as a move: the file then holds the position the window opened at.
     const std::string opened = SettledPrefs(std::to_string(c.expectedX), std::to_string(c.expectedY));
     EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == opened; }, 3000))
-        << "stored " << c.x << ", " << c.y << ": " << Hex(PrefsOnDisk());
+        << "stored " << c.x << ", " << c.y << ": " << Shown(PrefsOnDisk());
     // Control+Q saves nothing; the close box, for a window off the screen that cannot take the
     // foreground, ends it as well and saves the position.
     ASSERT_TRUE(run.Settle(main));
@@ -178,7 +166,7 @@ TEST_F(StartTest, StoredPositionOpensTheWindowThereWithAMinimisedPositionReplace
       ASSERT_TRUE(run.WaitExit(5000, &code));
       left = opened;
     }
-    EXPECT_EQ(Hex(left), Hex(PrefsOnDisk())) << "stored " << c.x << ", " << c.y;
+    EXPECT_EQ(Shown(left), Shown(PrefsOnDisk())) << "stored " << c.x << ", " << c.y;
     EXPECT_EQ(0u, code);
   }
 }
@@ -194,12 +182,12 @@ TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZ
     SetWindowPos(main, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     const std::string moved = SettledPrefs("200", "150");
     EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == moved; }, 5000))
-        << "after a move the file holds " << Hex(PrefsOnDisk());
+        << "after a move the file holds " << Shown(PrefsOnDisk());
 
     SetWindowPos(main, nullptr, 7, 9, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     const std::string movedAgain = SettledPrefs("7", "9");
     EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == movedAgain; }, 5000))
-        << "after a second move the file holds " << Hex(PrefsOnDisk());
+        << "after a second move the file holds " << Shown(PrefsOnDisk());
 
     // Closing saves the position too: a file changed meanwhile gets it back.
     ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), SettledPrefs("1", "2")));
@@ -207,7 +195,7 @@ TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZ
     DWORD code = 99;
     ASSERT_TRUE(run.WaitExit(5000, &code));
     EXPECT_EQ(0u, code);
-    EXPECT_EQ(Hex(movedAgain), Hex(PrefsOnDisk()));
+    EXPECT_EQ(Shown(movedAgain), Shown(PrefsOnDisk()));
   }
   ToolRun again(app_.path(), work_.path());
   HWND main = again.WaitMainWindow();
@@ -228,7 +216,7 @@ TEST_F(StartTest, DraggingTheCaptionSavesWhereTheWindowWasDropped) {
   EXPECT_EQ(190, at.y);
   const std::string dropped = SettledPrefs(std::to_string(at.x), std::to_string(at.y));
   EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == dropped; }, 5000))
-      << "window at " << at.x << ", " << at.y << "; file " << Hex(PrefsOnDisk());
+      << "window at " << at.x << ", " << at.y << "; file " << Shown(PrefsOnDisk());
   EXPECT_TRUE(QuitWithCtrlQ(run, main));
 }
 
@@ -241,7 +229,7 @@ TEST_F(StartTest, MovingKeepsKeysTheToolDoesNotKnowWhereTheyStand) {
   EXPECT_EQ(4, FramePosition(main).x);
   SetWindowPos(main, nullptr, 31, 32, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   const std::string after = "\xEF\xBB\xBF\r\n; kept\r\nDomain = x\r\nRebootY = 32\r\nColour = blue\r\nRebootX = 31\r\n[grp]\r\nRebootX = 99\r\n";
-  EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == after; }, 5000)) << Hex(PrefsOnDisk());
+  EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == after; }, 5000)) << Shown(PrefsOnDisk());
   EXPECT_TRUE(QuitWithCtrlQ(run, main));
 }
 
@@ -261,7 +249,7 @@ TEST_F(StartTest, ResetCredentialsNoChangesNothingAndYesAsksAgainAndReplacesInPl
   EXPECT_EQ(L"Do you wish to reset your admin credentials?", question);
   ASSERT_TRUE(run.Settle(main));
   EXPECT_EQ(nullptr, run.FindWindowOf(L"InputRequester", nullptr)) << "No led to a prompt";
-  EXPECT_EQ(Hex(before), Hex(PrefsOnDisk())) << "No saved the settings";
+  EXPECT_EQ(Shown(before), Shown(PrefsOnDisk())) << "No saved the settings";
 
   ASSERT_TRUE(tooltest::ClickButton(reset, [&] { return run.FindWindowOf(L"#32770", L"Reset Credentials") != nullptr; }));
   ASSERT_TRUE(tooltest::AnswerMessageBox(run, L"Reset Credentials", 'Y'));
@@ -274,7 +262,7 @@ TEST_F(StartTest, ResetCredentialsNoChangesNothingAndYesAsksAgainAndReplacesInPl
                                            {"AdminName", Rot47("root")},
                                            {"AdminPass", Rot47("hunter2")},
                                            {"Domain", Rot47("NEWDOM")}});
-  EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == expected; }, 3000)) << Hex(PrefsOnDisk());
+  EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == expected; }, 3000)) << Shown(PrefsOnDisk());
   EXPECT_TRUE(QuitWithCtrlQ(run, main));
 }
 
@@ -313,7 +301,7 @@ TEST_F(StartTest, ASettingsFileThatCannotBeReadNowIsNoFirstStart) {
       EXPECT_TRUE(RemoveDirectoryW(PrefsPath().c_str()));
     } else {
       CloseHandle(held);
-      EXPECT_EQ(Hex(before), Hex(PrefsOnDisk())) << "the held file changed";
+      EXPECT_EQ(Shown(before), Shown(PrefsOnDisk())) << "the held file changed";
       EXPECT_TRUE(DeleteFileW(PrefsPath().c_str()));
     }
   }

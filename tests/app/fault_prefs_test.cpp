@@ -13,12 +13,14 @@
 
 #include "tests/app/evidence_session.h"
 #include "tests/app/tool_driver.h"
+#include "tests/support/byte_dump.h"
 #include "tests/support/win_test.h"
 
 namespace {
 
 using tooltest::PrefsBytes;
 using tooltest::Rot47;
+using bytedump::Difference;
 
 // --- The file format, as a reader and a writer see it -------------------------------------
 
@@ -130,27 +132,6 @@ std::string SettledPrefs() {
                      {"AdminName", Rot47("admin")},
                      {"AdminPass", Rot47("secret")},
                      {"Domain", Rot47("CORP")}});
-}
-
-// "12 bytes: 41 42 ..." for the first bytes where two files part, so a mismatch in a 10 MB file
-// stays readable.
-std::string Difference(const std::string& expected, const std::string& got) {
-  std::size_t at = 0;
-  while (at < expected.size() && at < got.size() && expected[at] == got[at]) ++at;
-  auto hex = [](const std::string& bytes, std::size_t from) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t i = from; i < bytes.size() && i < from + 24; ++i) {
-      const auto b = static_cast<unsigned char>(bytes[i]);
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-      out += ' ';
-    }
-    return out;
-  };
-  return "sizes " + std::to_string(expected.size()) + " expected, " + std::to_string(got.size()) +
-         " got; first difference at byte " + std::to_string(at) + "\n  expected " + hex(expected, at) +
-         "\n  got      " + hex(got, at);
 }
 
 // --- The fixture --------------------------------------------------------------------------------

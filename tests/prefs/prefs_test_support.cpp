@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "prefs/prefs_load.h"
@@ -10,20 +9,6 @@
 #include "runtime/memory.h"
 
 namespace prefstest {
-
-std::string Shown(const std::string& bytes) {
-  std::string shown;
-  for (unsigned char c : bytes) {
-    if (c >= 0x20 && c < 0x7F && c != '\\') {
-      shown += static_cast<char>(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      shown += hex;
-    }
-  }
-  return shown;
-}
 
 void PrintTo(const Line& line, std::ostream* out) {
   switch (line.kind) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "prefs/prefs_lines.h"
+#include "tests/support/byte_dump.h"
 
 namespace prefstest {
 
@@ -23,8 +24,7 @@ inline Line Comment(std::string text) { return {PrefsLineKind::Comment, "", std:
 inline Line Key(std::string key, std::string value) { return {PrefsLineKind::Key, std::move(key), std::move(value)}; }
 
 void PrintTo(const Line& line, std::ostream* out);
-// Bytes with every byte outside printable ASCII shown as \xHH, for assertion messages.
-std::string Shown(const std::string& bytes);
+using bytedump::Shown;
 
 // The content's lines, in order.
 std::vector<Line> LinesOf(const PrefsContent& content);
