@@ -38,8 +38,6 @@ bool BringToFront(HWND window) {
   return GetForegroundWindow() == window;
 }
 
-namespace {
-
 INPUT KeyInput(WORD virtualKey, bool up) {
   INPUT input{};
   input.type = INPUT_KEYBOARD;
@@ -48,6 +46,13 @@ INPUT KeyInput(WORD virtualKey, bool up) {
   input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
   return input;
 }
+
+void SendKeyInputs(std::initializer_list<INPUT> inputs) {
+  std::vector<INPUT> list(inputs);
+  SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
+}
+
+namespace {
 
 void Send(std::vector<INPUT>& inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));

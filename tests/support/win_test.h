@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace wintest {
@@ -21,6 +22,10 @@ bool BringToFront(HWND window);
 void PressKey(WORD virtualKey, bool control = false, bool shift = false, bool alt = false);
 // The same keystrokes without pumping, for callers that pump through EventWait themselves.
 void SendKeyStrokes(WORD virtualKey, bool control = false, bool shift = false, bool alt = false);
+// One key going down or up, and a sequence of them sent in one SendInput call without pumping,
+// for sequences the helpers above do not make (a key held across several others).
+INPUT KeyInput(WORD virtualKey, bool up);
+void SendKeyInputs(std::initializer_list<INPUT> inputs);
 // Types text as Unicode keystrokes (KEYEVENTF_UNICODE).
 void TypeText(const std::wstring& text);
 // A real left click at a point in the window's client area.

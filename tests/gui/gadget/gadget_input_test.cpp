@@ -51,19 +51,8 @@ class InputTest : public GadgetWindowTest {
   }
 };
 
-INPUT Key(WORD virtualKey, bool up) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = virtualKey;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return input;
-}
-
-void Send(std::initializer_list<INPUT> inputs) {
-  std::vector<INPUT> list(inputs);
-  SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
-}
+using wintest::KeyInput;
+using wintest::SendKeyInputs;
 
 TEST_F(InputTest, ClickingIntoAnEditAndLeavingItGiveFocusEventsAndNotifications) {
   ASSERT_NE(GadgetCreateEdit(1, 10, 10, 200, 22, L"first"), 0);
@@ -192,24 +181,24 @@ TEST_F(InputTest, CtrlASelectsTheWholeTextOnceAndAAloneTypesTheLetter) {
   EXPECT_EQ(selectAllRequests, 0);
 
   // Ctrl and A held: the first key-down selects everything ...
-  Send({Key(VK_CONTROL, false), Key('A', false)});
+  SendKeyInputs({KeyInput(VK_CONTROL, false), KeyInput('A', false)});
   CollectGadgetEvents(100);
   EXPECT_EQ(Selection(1), MAKELONG(0, 6));
   EXPECT_EQ(selectAllRequests, 1);
   // ... and auto-repeats of A (key-downs with the key already down, lParam bit 30) do not
   // ask again. (Wine's edit class also selects everything on the Ctrl+A character itself.)
-  Send({Key('A', false), Key('A', false), Key('A', false)});
+  SendKeyInputs({KeyInput('A', false), KeyInput('A', false), KeyInput('A', false)});
   CollectGadgetEvents(100);
   EXPECT_EQ(selectAllRequests, 1) << "a repeated key-down asked to select again";
-  Send({Key('A', true), Key(VK_CONTROL, true)});
+  SendKeyInputs({KeyInput('A', true), KeyInput(VK_CONTROL, true)});
   CollectGadgetEvents(50);
   EXPECT_EQ(GadgetGetText(1).c_str(), std::wstring(L"helloa")) << "Ctrl+A typed nothing";
 
   // Released and pressed again: a new first press. (Ctrl is read with GetAsyncKeyState when
   // the key-down is handled, so the keys are released only after that.)
-  Send({Key(VK_CONTROL, false), Key('A', false)});
+  SendKeyInputs({KeyInput(VK_CONTROL, false), KeyInput('A', false)});
   CollectGadgetEvents(100);
-  Send({Key('A', true), Key(VK_CONTROL, true)});
+  SendKeyInputs({KeyInput('A', true), KeyInput(VK_CONTROL, true)});
   CollectGadgetEvents(50);
   EXPECT_EQ(selectAllRequests, 2);
 }
@@ -221,7 +210,8 @@ TEST_F(InputTest, AWindowShortcutOnCtrlATakesTheKeyBeforeTheEdit) {
   Type(L"hello");
   // Sent without the helpers' own message pump, so that EventWait fetches the keys and
   // translates them as in the tool.
-  Send({Key(VK_CONTROL, false), Key('A', false), Key('A', true), Key(VK_CONTROL, true)});
+  SendKeyInputs(
+      {KeyInput(VK_CONTROL, false), KeyInput('A', false), KeyInput('A', true), KeyInput(VK_CONTROL, true)});
   const std::vector<GadgetTestEvent> got = CollectGadgetEvents(150);
   const std::vector<GadgetTestEvent> menus{{MenuEvent, 2, 0, 0}};
   std::vector<GadgetTestEvent> gotMenus;
