@@ -64,31 +64,8 @@ std::string Show(const std::vector<std::wstring>& arguments) {
   return out;
 }
 
-class RebootTest : public ToolTest {
+class RebootTest : public RunningToolTest {
  protected:
-  void SetUp() override {
-    ToolTest::SetUp();
-    WriteSettledPrefs("30", "40");
-  }
-  void TearDown() override {
-    if (run_ && run_->Running() && main_) {
-      wintest::BringToFront(main_);
-      wintest::PressKey('Q', true);
-      DWORD code = 99;
-      EXPECT_TRUE(run_->WaitExit(5000, &code)) << "Control+Q did not end the tool";
-      EXPECT_EQ(0u, code);
-    }
-    run_.reset();
-  }
-  void Start() {
-    run_ = std::make_unique<ToolRun>(app_.path(), work_.path());
-    ASSERT_TRUE(run_->started());
-    main_ = run_->WaitMainWindow();
-    ASSERT_NE(nullptr, main_);
-    ASSERT_TRUE(wintest::BringToFront(main_));
-  }
-  HWND Gadget(int number) const { return GetDlgItem(main_, number); }
-
   // Replaces a field's text as a user does: click into it, select all, then type or paste.
   bool SetField(int number, const std::wstring& text, Entry entry) {
     HWND field = Gadget(number);
@@ -126,9 +103,6 @@ class RebootTest : public ToolTest {
     arguments.push_back(notice);
     return arguments;
   }
-
-  std::unique_ptr<ToolRun> run_;
-  HWND main_ = nullptr;
 };
 
 TEST_F(RebootTest, EnterInEachFieldAndTheSubmitButtonRunTheSystemShutdownAndResetTheForm) {

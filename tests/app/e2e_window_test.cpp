@@ -23,36 +23,17 @@ const wchar_t kAboutText[] =
 
 std::wstring Counter(int left) { return L"User Notification:\r\n(" + std::to_wstring(left) + L" Chars Left)"; }
 
-class WindowTest : public ToolTest {
+class WindowTest : public RunningToolTest {
  protected:
   void SetUp() override {
-    ToolTest::SetUp();
-    WriteSettledPrefs("30", "40");
-    run_ = std::make_unique<ToolRun>(app_.path(), work_.path());
-    ASSERT_TRUE(run_->started());
-    main_ = run_->WaitMainWindow();
-    ASSERT_NE(nullptr, main_);
-    ASSERT_TRUE(wintest::BringToFront(main_));
+    RunningToolTest::SetUp();
+    Start();
   }
-  void TearDown() override {
-    if (run_ && run_->Running() && main_) {
-      wintest::BringToFront(main_);
-      wintest::PressKey('Q', true);
-      DWORD code = 99;
-      EXPECT_TRUE(run_->WaitExit(5000, &code)) << "Control+Q did not end the tool";
-      EXPECT_EQ(0u, code);
-    }
-    run_.reset();
-  }
-  HWND Gadget(int number) const { return GetDlgItem(main_, number); }
   bool TypeInto(int number, const std::wstring& text) {
     if (!tooltest::ClickInto(*run_, Gadget(number))) return false;
     wintest::TypeText(text);
     return true;
   }
-
-  std::unique_ptr<ToolRun> run_;
-  HWND main_ = nullptr;
 };
 
 TEST_F(WindowTest, FrameIsTheFixedCaptionWindowWithTheMenuBarAllowanceAndNoMenuBar) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -38,4 +39,35 @@ class ToolTest : public testing::Test {
 
   wintest::ScratchFolder app_;
   wintest::ScratchFolder work_;
+};
+
+// The same with the settled file (window at 30, 40) and the tool run by Start(); at the end a
+// tool still running is quit with Control+Q, which must end it with exit code 0.
+class RunningToolTest : public ToolTest {
+ protected:
+  void SetUp() override {
+    ToolTest::SetUp();
+    WriteSettledPrefs("30", "40");
+  }
+  void TearDown() override {
+    if (run_ && run_->Running() && main_) {
+      wintest::BringToFront(main_);
+      wintest::PressKey('Q', true);
+      DWORD code = 99;
+      EXPECT_TRUE(run_->WaitExit(5000, &code)) << "Control+Q did not end the tool";
+      EXPECT_EQ(0u, code);
+    }
+    run_.reset();
+  }
+  void Start() {
+    run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
+    ASSERT_TRUE(run_->started());
+    main_ = run_->WaitMainWindow();
+    ASSERT_NE(nullptr, main_);
+    ASSERT_TRUE(wintest::BringToFront(main_));
+  }
+  HWND Gadget(int number) const { return GetDlgItem(main_, number); }
+
+  std::unique_ptr<tooltest::ToolRun> run_;
+  HWND main_ = nullptr;
 };
