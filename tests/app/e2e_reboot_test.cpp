@@ -4,7 +4,6 @@
 // that a shutdown.exe planted in the tool's folder or the current folder never runs.
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 

@@ -3,7 +3,6 @@
 // into its fields and the live counter, the About box, and the two validation boxes.
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
