@@ -14,6 +14,7 @@ namespace {
 
 using tooltest::PrefsBytes;
 using tooltest::Rot47;
+using tooltest::SettledPrefs;
 using tooltest::ToolRun;
 using tooltest::TextOf;
 using wintest::Narrow;

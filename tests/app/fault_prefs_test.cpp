@@ -125,14 +125,7 @@ std::string AfterMove(const std::string& before, int x, int y) {
   return SaveModel(lines);
 }
 
-std::string SettledPrefs() {
-  return PrefsBytes({{"FirstRun", "0"},
-                     {"RebootX", "30"},
-                     {"RebootY", "40"},
-                     {"AdminName", Rot47("admin")},
-                     {"AdminPass", Rot47("secret")},
-                     {"Domain", Rot47("CORP")}});
-}
+std::string SettledPrefs() { return tooltest::SettledPrefs("30", "40"); }
 
 // --- The fixture --------------------------------------------------------------------------------
 

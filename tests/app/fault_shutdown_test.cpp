@@ -20,25 +20,11 @@ namespace {
 
 using tooltest::TextOf;
 
-std::string SettledPrefs() {
-  return tooltest::PrefsBytes({{"FirstRun", "0"},
-                               {"RebootX", "30"},
-                               {"RebootY", "40"},
-                               {"AdminName", tooltest::Rot47("admin")},
-                               {"AdminPass", tooltest::Rot47("secret")},
-                               {"Domain", tooltest::Rot47("CORP")}});
-}
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
-}
-
 class ShutdownFaultTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES must hold shutdown.exe=n";
-    ASSERT_TRUE(wintest::WriteFileBytes(work_.File(L"reboot.prefs"), SettledPrefs()));
+    ASSERT_TRUE(wintest::WriteFileBytes(work_.File(L"reboot.prefs"), tooltest::SettledPrefs("30", "40")));
   }
   void TearDown() override {
     if (run_ && run_->Running() && main_) {
@@ -72,7 +58,7 @@ class ShutdownFaultTest : public testing::Test {
     return argv;
   }
   static bool SameArgv(const std::vector<std::wstring>& expected, const std::vector<std::wstring>& got) {
-    return expected.size() == got.size() && SameText(expected[0], got[0]) &&
+    return expected.size() == got.size() && tooltest::SameTextIgnoringCase(expected[0], got[0]) &&
            std::equal(expected.begin() + 1, expected.end(), got.begin() + 1);
   }
 

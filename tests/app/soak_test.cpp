@@ -46,20 +46,6 @@ int CountFromEnvironment(const wchar_t* name, int fallback) {
   return count > 0 ? static_cast<int>(count) : fallback;
 }
 
-std::string SettledPrefs(std::int64_t x, std::int64_t y) {
-  return tooltest::PrefsBytes({{"FirstRun", "0"},
-                               {"RebootX", std::to_string(x)},
-                               {"RebootY", std::to_string(y)},
-                               {"AdminName", tooltest::Rot47("admin")},
-                               {"AdminPass", tooltest::Rot47("secret")},
-                               {"Domain", tooltest::Rot47("CORP")}});
-}
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
-}
-
 // The largest growth of each real counter over the baseline.
 struct Growth {
   std::int64_t handles = 0;
@@ -80,7 +66,7 @@ class SoakTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES must hold shutdown.exe=n";
     ASSERT_TRUE(evidence::InstallFastRecorder()) << "cannot install the fast stand-in";
-    ASSERT_TRUE(wintest::WriteFileBytes(work_.File(L"reboot.prefs"), SettledPrefs(30, 40)));
+    ASSERT_TRUE(wintest::WriteFileBytes(work_.File(L"reboot.prefs"), tooltest::SettledPrefs("30", "40")));
     run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
     ASSERT_TRUE(run_->started());
     main_ = run_->WaitMainWindow();
@@ -199,7 +185,7 @@ TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
     EXPECT_EQ(1u, records.size()) << "submit " << i << " ran shutdown.exe " << records.size() << " times";
     const std::vector<std::wstring> argv = evidence::SplitCommandLine(records.front().commandLine);
     const std::vector<std::wstring> expected = evidence::ExpectedArguments(fields.name, fields.timeout, fields.notice);
-    const bool exact = argv.size() == expected.size() + 1 && SameText(argv[0], tooltest::SystemShutdown()) &&
+    const bool exact = argv.size() == expected.size() + 1 && tooltest::SameTextIgnoringCase(argv[0], tooltest::SystemShutdown()) &&
                        std::equal(expected.begin(), expected.end(), argv.begin() + 1);
     EXPECT_TRUE(exact) << "submit " << i << "\n  got      " << evidence::Show(argv) << "\n  expected ["
                        << wintest::Narrow(tooltest::SystemShutdown()) << "]" << evidence::Show(expected);
@@ -246,7 +232,7 @@ TEST_F(SoakTest, MovesRewriteTheFileAtOnceAndResourcesStayFlat) {
       ADD_FAILURE() << "move " << i << ": SetWindowPos failed (" << GetLastError() << ")";
       return false;
     }
-    const std::string expected = SettledPrefs(x, y);
+    const std::string expected = tooltest::SettledPrefs(std::to_string(x), std::to_string(y));
     std::string bytes;
     const ULONGLONG deadline = GetTickCount64() + 5000;
     while ((bytes = wintest::ReadFileBytes(prefs)) != expected && GetTickCount64() < deadline) Sleep(1);

@@ -88,6 +88,20 @@ std::string PrefsBytes(const std::vector<std::pair<std::string, std::string>>& l
   return bytes;
 }
 
+std::string SettledPrefs(const std::string& x, const std::string& y) {
+  return PrefsBytes({{"FirstRun", "0"},
+                     {"RebootX", x},
+                     {"RebootY", y},
+                     {"AdminName", Rot47("admin")},
+                     {"AdminPass", Rot47("secret")},
+                     {"Domain", Rot47("CORP")}});
+}
+
+bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
 std::string Rot47(const std::string& text) {
   std::string out = text;
   for (char& c : out) {

@@ -42,6 +42,11 @@ std::vector<recorder::Record> Records();
 
 // Settings file bytes: the mark and its line end, then each "key = value" line.
 std::string PrefsBytes(const std::vector<std::pair<std::string, std::string>>& lines);
+// The file of a settled start: "FirstRun" 0, the window at (x, y), credentials admin / secret /
+// CORP stored scrambled.
+std::string SettledPrefs(const std::string& x, const std::string& y);
+// Whether two texts are the same but for letter case (file paths, as Windows compares them).
+bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b);
 // ROT47 of an ASCII or UTF-8 text (bytes outside 33..126 stay).
 std::string Rot47(const std::string& text);
 std::string Utf8(const std::wstring& text);

@@ -26,15 +26,7 @@ class ToolTest : public testing::Test {
   std::string PrefsOnDisk() const { return wintest::ReadFileBytes(PrefsPath()); }
   // A settings file as a second start finds it: credentials given, the window at (x, y).
   void WriteSettledPrefs(const std::string& x, const std::string& y) const {
-    ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), SettledPrefs(x, y)));
-  }
-  static std::string SettledPrefs(const std::string& x, const std::string& y) {
-    return tooltest::PrefsBytes({{"FirstRun", "0"},
-                                 {"RebootX", x},
-                                 {"RebootY", y},
-                                 {"AdminName", tooltest::Rot47("admin")},
-                                 {"AdminPass", tooltest::Rot47("secret")},
-                                 {"Domain", tooltest::Rot47("CORP")}});
+    ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), tooltest::SettledPrefs(x, y)));
   }
 
   wintest::ScratchFolder app_;
