@@ -11,25 +11,9 @@
 
 #include "tests/support/recorder_record.h"
 
-namespace {
-
-std::wstring ImagePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD got = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (got < path.size()) {
-      path.resize(got);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-}  // namespace
-
 int wmain() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-  const std::wstring image = ImagePath();
+  const std::wstring image = recorder::ImagePath();
   const std::size_t dot = image.find_last_of(L'.');
   const std::wstring recordPath = image.substr(0, dot) + L".record";
 
@@ -37,13 +21,6 @@ int wmain() {
   line += ",\"pid\":" + std::to_string(GetCurrentProcessId());
   line += ",\"commandLine\":" + recorder::EncodeString(GetCommandLineW());
   line += ",\"exitCode\":0}\n";
-  // FILE_APPEND_DATA alone: the one WriteFile lands at the end of the file as one piece.
-  HANDLE file = CreateFileW(recordPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(file);
-  }
+  recorder::AppendRecord(recordPath, line);
   return 0;
 }

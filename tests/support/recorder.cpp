@@ -11,19 +11,10 @@
 
 namespace {
 
-// The exe's own path, and a file beside it named after it with another extension.
-std::wstring ImagePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD got = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (got < path.size()) {
-      path.resize(got);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
+using recorder::AppendRecord;
+using recorder::ImagePath;
 
+// A file beside the exe, named after it with another extension.
 std::wstring BesideImage(const std::wstring& image, const wchar_t* extension) {
   const std::size_t slash = image.find_last_of(L"\\/");
   const std::size_t dot = image.find_last_of(L'.');
@@ -124,26 +115,6 @@ std::uint64_t Echo(HANDLE in, HANDLE out) {
     WriteAll(out, buffer, got);
   }
   return total;
-}
-
-// Appends with FILE_APPEND_DATA alone: every WriteFile then lands at the end of file as one
-// piece, so records of runs ending together do not interleave. Another run may hold the file
-// open for a moment (sharing is full, but an antivirus or a reader on Windows may not be), so
-// a failed open is retried briefly.
-void AppendRecord(const std::wstring& path, const std::string& line) {
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      DWORD written = 0;
-      WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-      CloseHandle(file);
-      return;
-    }
-    const DWORD error = GetLastError();
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED) return;
-    Sleep(5);
-  }
 }
 
 }  // namespace

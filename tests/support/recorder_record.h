@@ -230,6 +230,39 @@ inline std::vector<Record> ReadRecords(const std::wstring& path, std::size_t* br
   }
   return ParseRecords(text, broken);
 }
+
+// The writing side, for the stand-ins themselves. The running exe's own path.
+inline std::wstring ImagePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD got = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (got < path.size()) {
+      path.resize(got);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+// Appends with FILE_APPEND_DATA alone: every WriteFile then lands at the end of file as one
+// piece, so records of runs ending together do not interleave. Another run may hold the file
+// open for a moment (sharing is full, but an antivirus or a reader on Windows may not be), so
+// a failed open is retried briefly.
+inline void AppendRecord(const std::wstring& path, const std::string& line) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+      CloseHandle(file);
+      return;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED) return;
+    Sleep(5);
+  }
+}
 #endif
 
 }  // namespace recorder
