@@ -10,6 +10,7 @@
 #include "gui/gadget/gadget.h"
 #include "gui/requester/message_requester.h"
 #include "runtime/launcher.h"
+#include "runtime/system_library.h"
 #include "runtime/text.h"
 
 namespace {
@@ -26,20 +27,6 @@ Text BuildParameters() {
   RebootParametersBuild(Units(app.pcName), Units(app.timeoutText), Units(app.reasonText),
                         reinterpret_cast<char16_t*>(buffer));
   return Text(buffer, static_cast<std::int64_t>(length));
-}
-
-// The operating system's own shutdown.exe. A bare "shutdown" would be looked for in the
-// application's folder and the current folder (where reboot.prefs lives) before the system
-// folder, so a planted shutdown.exe there would run with the admin's rights. Empty, with the
-// reason in `error`, when the system folder cannot be had.
-Text SystemShutdownProgram(DWORD* error) {
-  wchar_t folder[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    *error = GetLastError();
-    return Text();
-  }
-  return TextJoin({folder, L"\\shutdown.exe"});
 }
 
 // FormatMessageW's text for a system error code, without its line end; empty when the system
@@ -94,16 +81,18 @@ void SubmitReboot() {
   }
 
   const Text parameters = BuildParameters();
-  DWORD error = ERROR_SUCCESS;
-  const Text program = SystemShutdownProgram(&error);
-  if (program.empty()) {
-    ShowFailure(L"shutdown.exe could not be started to restart", error);
+  // The operating system's own shutdown.exe. A bare "shutdown" would be looked for in the
+  // application's folder and the current folder (where reboot.prefs lives) before the system
+  // folder, so a planted shutdown.exe there would run with the admin's rights.
+  wchar_t program[MAX_PATH];
+  if (!SystemFolderFile(L"shutdown.exe", program)) {
+    ShowFailure(L"shutdown.exe could not be started to restart", GetLastError());
     return;
   }
   // A launch that returns 0 has started nothing: everything it can fail at comes before the
   // process is created, and the last error says why.
   SetLastError(ERROR_SUCCESS);
-  const std::int64_t launched = ProgramLaunch(program.c_str(), parameters.c_str(), L"", LaunchWait | LaunchKeep);
+  const std::int64_t launched = ProgramLaunch(program, parameters.c_str(), L"", LaunchWait | LaunchKeep);
   if (launched == 0) {
     ShowFailure(L"shutdown.exe could not be started to restart", GetLastError());
     return;

@@ -17,8 +17,7 @@ HMODULE CommonControlsModule() {
 
 template <typename Proc>
 Proc Entry(const char* name) {
-  const HMODULE module = CommonControlsModule();
-  return module ? reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
+  return SystemLibraryEntry<Proc>(CommonControlsModule(), name);
 }
 
 }  // namespace

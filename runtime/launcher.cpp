@@ -16,12 +16,8 @@ namespace {
 using ShellExecuteExProc = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
 
 ShellExecuteExProc ShellExecuteExEntry() {
-  static const ShellExecuteExProc entry = [] {
-    HMODULE shell = SystemLibraryLoad(L"shell32.dll");
-    return shell ? reinterpret_cast<ShellExecuteExProc>(
-                       reinterpret_cast<void (*)()>(GetProcAddress(shell, "ShellExecuteExW")))
-                 : nullptr;
-  }();
+  static const auto entry =
+      SystemLibraryEntry<ShellExecuteExProc>(SystemLibraryLoad(L"shell32.dll"), "ShellExecuteExW");
   return entry;
 }
 

@@ -9,7 +9,17 @@
 // for the imports of what is loaded later. Called first thing at start, before anything can
 // load a DLL.
 void DllSearchRestrict();
+// The path of a file in the system folder ("C:\\Windows\\System32\\<name>") in `path`; false,
+// with the reason in the last error, when the system folder cannot be had or the path would not
+// fit.
+bool SystemFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]);
 // Loads a DLL of the system by name: from the system folder (or its side-by-side assembly, as
 // the application's manifest selects), never from the application's or the current folder.
 // Null on failure, with the reason in the last error.
 HMODULE SystemLibraryLoad(const wchar_t* name);
+// An entry point of a loaded module, by name, as the caller's function type; null when the
+// module is null or has no such entry.
+template <typename Proc>
+Proc SystemLibraryEntry(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
+}

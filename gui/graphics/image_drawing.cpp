@@ -28,7 +28,7 @@ class LibraryForQuery {
   LibraryForQuery& operator=(const LibraryForQuery&) = delete;
   template <typename Proc>
   Proc Find(const char* name) const {
-    return module_ ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module_, name))) : nullptr;
+    return SystemLibraryEntry<Proc>(module_, name);
   }
 
  private:
@@ -45,11 +45,7 @@ bool AppThemed() {
 
 void ImageDrawingInit() {
   drawing.msimg32 = SystemLibraryLoad(L"msimg32.dll");
-  drawing.alphaBlend = nullptr;
-  if (drawing.msimg32) {
-    drawing.alphaBlend = reinterpret_cast<AlphaBlendProc>(
-        reinterpret_cast<void*>(GetProcAddress(drawing.msimg32, "AlphaBlend")));
-  }
+  drawing.alphaBlend = SystemLibraryEntry<AlphaBlendProc>(drawing.msimg32, "AlphaBlend");
   drawing.commonControlsVersion = CommonControlsVersion();
   drawing.visualStyles = AppThemed() && drawing.commonControlsVersion >= kVisualStylesVersion;
 }

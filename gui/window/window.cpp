@@ -42,8 +42,7 @@ int WindowFrameCorrection() {
     // Looked up at run time: dwmapi.dll is missing on some systems. The library stays loaded.
     if (HMODULE dwm = SystemLibraryLoad(L"dwmapi.dll")) {
       using CompositionEnabled = HRESULT(WINAPI*)(BOOL*);
-      auto enabled = reinterpret_cast<CompositionEnabled>(
-          reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
+      const auto enabled = SystemLibraryEntry<CompositionEnabled>(dwm, "DwmIsCompositionEnabled");
       BOOL on = FALSE;
       if (enabled && SUCCEEDED(enabled(&on)) && on) correction = 5;
     }
