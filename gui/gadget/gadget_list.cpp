@@ -2,6 +2,7 @@
 
 #include "gui/gadget/gadget_hooks.h"
 #include "gui/gadget/gadget_registry.h"
+#include "gui/window/property_memo.h"
 #include "runtime/memory.h"
 #include "runtime/text.h"
 
@@ -16,10 +17,12 @@ const wchar_t* ListPropertyName() {
   return units;
 }
 
+PropertyMemo listMemo{};
+
 }  // namespace
 
 GadgetListRecord* GadgetListOf(HWND window) {
-  return static_cast<GadgetListRecord*>(GetPropW(window, ListPropertyName()));
+  return static_cast<GadgetListRecord*>(PropertyMemoGet(&listMemo, window, ListPropertyName()));
 }
 
 HWND GadgetListUse(HWND window) {
@@ -40,7 +43,7 @@ HWND GadgetListUse(HWND window) {
   if (!record) return previous;
   record->window = window;
   record->savedParent = window;
-  if (!SetPropW(window, ListPropertyName(), record)) {
+  if (!PropertyMemoSet(&listMemo, window, ListPropertyName(), record)) {
     RuntimeFree(record);
     return previous;
   }
@@ -57,7 +60,7 @@ LRESULT CALLBACK GadgetListProc(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == WM_NCDESTROY) {
     GadgetState* state = GadgetStateGet();
     if (state && state->currentParent == window) state->currentParent = nullptr;
-    RemovePropW(window, ListPropertyName());
+    PropertyMemoRemove(&listMemo, window, ListPropertyName());
     RuntimeFree(record);
   }
   return CallWindowProcW(previous, window, message, wParam, lParam);

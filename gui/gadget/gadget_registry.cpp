@@ -42,13 +42,13 @@ void InitState(void* record) {
 
 LRESULT CALLBACK GadgetSubclassProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The last messages of a gadget's control: kind data, properties, ID, queued events, record,
+// The last messages of a gadget's control: kind data, ID, properties, queued events, record,
 // in that order, so that nothing can find the gadget half torn down.
 void TearDown(HWND control, GadgetRecord* record, ObjectNumber identity) {
   if (record->kind->freeKindData) record->kind->freeKindData(record);
+  SetWindowLongPtrW(control, GWLP_ID, kTornDown);
   RemovePropW(control, kIdProperty);
   if (RemovePropW(control, DropAcceptProperty)) RevokeDragDrop(control);
-  SetWindowLongPtrW(control, GWLP_ID, kTornDown);
   EventQueueRemove(GadgetEvent, identity, -1, -1);
   ObjectTableRelease(registry.table, identity);
 }
@@ -130,20 +130,20 @@ std::int64_t GadgetRegister(ObjectNumber number, GadgetRecord* record, HWND cont
   const ObjectNumber identity = number == AnyNumber ? ObjectIdentity(record) : number;
   record->previousProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GadgetSubclassProc)));
-  SetWindowLongPtrW(control, GWLP_ID, identity);
   SetPropW(control, kIdProperty, reinterpret_cast<HANDLE>(identity));
+  SetWindowLongPtrW(control, GWLP_ID, identity);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GadgetStateGet()->gadgetFont), TRUE);
   return number == AnyNumber ? identity : reinterpret_cast<std::int64_t>(control);
 }
 
 GadgetRecord* GadgetFromHandle(HWND control) {
   if (!control || !registry.table) return nullptr;
+  // "Orv_ID" is set before the window ID and removed after it (GadgetRegister, TearDown), so
+  // whenever the ID names a gadget that owns this very control, the property names it too:
+  // the record answers without reading the property, which costs a server round trip on Wine.
+  // A plain child whose ID happens to be a gadget number is not that gadget's control.
   const ObjectNumber identity = GetWindowLongPtrW(control, GWLP_ID);
-  const auto property = reinterpret_cast<ObjectNumber>(GetPropW(control, kIdProperty));
-  if (identity != property) return nullptr;
   auto* record = static_cast<GadgetRecord*>(ObjectTableLookup(registry.table, identity));
-  // A child without "Orv_ID" whose ID is 0 agrees with its missing property (both 0): only the
-  // gadget's own control is accepted.
   return record && record->control == control ? record : nullptr;
 }
 

@@ -51,8 +51,8 @@ std::int64_t GadgetCreateControl(GadgetKind* kind, const GadgetCreation& creatio
 // "Orv_ID", GadgetSubclassProc, the gadget font. Returns as GadgetCreateControl.
 std::int64_t GadgetRegister(ObjectNumber number, GadgetRecord* record, HWND control, const GadgetKindTable* kind);
 
-// The gadget whose control is `control`, or null: the window ID and "Orv_ID" must agree and
-// the gadget they name must own this very control.
+// The gadget whose control is `control`, or null: the gadget its window ID (and so its
+// "Orv_ID") names must own this very control.
 GadgetRecord* GadgetFromHandle(HWND control);
 // The number of the toolkit window a control sits on: the nearest window, from the control
 // up through its parents, carrying "Orv_WindowID", whose value minus 1 it is; -1 if none does.

@@ -1,5 +1,6 @@
 #include "gui/window/menu.h"
 
+#include "gui/window/property_memo.h"
 #include "runtime/facility_state.h"
 #include "runtime/object_table.h"
 
@@ -9,6 +10,8 @@ constexpr std::uint32_t kMenuTableCapacity = 16;
 constexpr int kMenuStackDepth = 64;
 
 const wchar_t kMenuCallbackProperty[] = L"orv_menu_callback";
+// The subclassed window's previous procedure, which MenuWindowProc needs for every message.
+PropertyMemo callbackMemo{};
 
 struct MenuRecord {
   HMENU bar;  // first: a record is alive while it is non-null
@@ -42,7 +45,7 @@ void ReleaseMenuRecord(std::int64_t number, MenuRecord* record) {
 }
 
 LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kMenuCallbackProperty));
+  auto previous = reinterpret_cast<WNDPROC>(PropertyMemoGet(&callbackMemo, window, kMenuCallbackProperty));
   if (message == WM_NCDESTROY) {
     // Windows destroys the attached bar with the window; its records go with it. A bar
     // detached by MenuHide is not the window's menu now and keeps its record.
@@ -53,7 +56,7 @@ LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (record->bar == attached) ReleaseMenuRecord(number, record);
       }
     }
-    RemovePropW(window, kMenuCallbackProperty);
+    PropertyMemoRemove(&callbackMemo, window, kMenuCallbackProperty);
   }
   if (!previous) return DefWindowProcW(window, message, wParam, lParam);
   return CallWindowProcW(previous, window, message, wParam, lParam);
@@ -81,10 +84,10 @@ std::int64_t MenuCreate(std::int64_t number, HWND window) {
   record->window = window;
   menuState->current = record;
   menuState->fill = bar;
-  if (window && !GetPropW(window, kMenuCallbackProperty)) {
+  if (window && !PropertyMemoGet(&callbackMemo, window, kMenuCallbackProperty)) {
     const LONG_PTR previous =
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWindowProc));
-    SetPropW(window, kMenuCallbackProperty, reinterpret_cast<HANDLE>(previous));
+    PropertyMemoSet(&callbackMemo, window, kMenuCallbackProperty, reinterpret_cast<HANDLE>(previous));
   }
   return dynamic ? number : reinterpret_cast<std::int64_t>(bar);
 }

@@ -329,6 +329,7 @@ TEST_F(RegistryTest, DestroyingTheWindowOfTheCurrentListLeavesNoListUntilAnother
   ASSERT_NE(GadgetCreateButton(2, 5, 5, 80, 24, L"on 1"), 0);
   WindowClose(1);
   EXPECT_EQ(GadgetHandle(2), nullptr) << "its gadgets died with it";
+  EXPECT_EQ(GadgetListOf(other), nullptr) << "the list record went with the window";
   EXPECT_EQ(GadgetListUse(nullptr), nullptr) << "no list is current";
   EXPECT_EQ(GadgetCreateButton(2, 5, 5, 80, 24, L"nowhere"), 0);
   EXPECT_EQ(GadgetCreateEdit(AnyNumber, 5, 5, 80, 24, L"nowhere"), 0);
