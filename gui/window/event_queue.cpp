@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "gui/window/menu.h"
 #include "gui/window/navigation.h"
 #include "gui/window/shortcut.h"
 #include "runtime/facility_state.h"
@@ -193,6 +194,7 @@ bool FetchMessage(MSG* message) {
 
 std::int64_t EventWait() {
   if (const std::int32_t kind = Take()) return kind;
+  MenuBarsRedraw();
   MSG message{};
   if (!FetchMessage(&message)) return Take();
   bool translated = false;

@@ -16,6 +16,7 @@ PropertyMemo callbackMemo{};
 struct MenuRecord {
   HMENU bar;  // first: a record is alive while it is non-null
   HWND window;
+  bool redrawPending;  // the attached bar changed since it was last drawn (MenuBarsRedraw)
 };
 
 struct MenuState {
@@ -24,6 +25,7 @@ struct MenuState {
   HMENU fill;
   HMENU parents[kMenuStackDepth];
   std::int32_t depth;
+  bool redrawsPending;  // some record's redrawPending is set
 };
 
 MenuState* menuState = nullptr;
@@ -42,6 +44,23 @@ void ReleaseMenuRecord(std::int64_t number, MenuRecord* record) {
     menuState->depth = 0;
   }
   ObjectTableRelease(menuState->table, number);
+}
+
+// After a title or item was added: a bar that is not the window's menu yet is attached at once
+// (SetMenu), so that it is there when the call returns. A bar already attached only needs
+// drawing again when the bar itself changed (an item in a drop-down leaves it as it looks);
+// that waits for MenuBarsRedraw, because every SetMenu or DrawMenuBar recomputes and repaints
+// the window's frame (a resize and a caption repaint under Wine), and a menu is built one
+// title and item at a time.
+void ShowChangedBar(MenuRecord* record, bool barChanged) {
+  if (!record || !record->window) return;
+  if (GetMenu(record->window) != record->bar) {
+    SetMenu(record->window, record->bar);
+    record->redrawPending = false;
+  } else if (barChanged) {
+    record->redrawPending = true;
+    menuState->redrawsPending = true;
+  }
 }
 
 LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -102,26 +121,35 @@ void MenuAddTitle(const wchar_t* title) {
   HMENU dropDown = CreateMenu();
   AppendMenuW(menuState->fill, MF_POPUP, reinterpret_cast<UINT_PTR>(dropDown), title ? title : L"");
   menuState->parents[menuState->depth++] = menuState->fill;
+  const bool barChanged = menuState->fill == (current ? current->bar : nullptr);
   menuState->fill = dropDown;
-  if (current && current->window) SetMenu(current->window, current->bar);
+  ShowChangedBar(current, barChanged);
 }
 
 void MenuAddItem(std::int32_t item, const wchar_t* text) {
   if (!menuState) return;
   AppendMenuW(menuState->fill, MF_STRING, static_cast<UINT_PTR>(static_cast<UINT>(item)), text ? text : L"");
   MenuRecord* current = menuState->current;
-  if (!current || !current->window) return;
-  // The bar is attached again so that it is redrawn. An item put into a drop-down leaves the
-  // attached bar as it looks, and SetMenu recomputes the window's frame every time (a resize
-  // and a repaint of the caption under Wine), so it is left alone then.
-  if (menuState->fill != current->bar && GetMenu(current->window) == current->bar) return;
-  SetMenu(current->window, current->bar);
+  ShowChangedBar(current, current && menuState->fill == current->bar);
 }
 
 void MenuHide(std::int64_t number, std::int64_t hide) {
   MenuRecord* record = MenuRecordOf(number);
   if (!record || !record->window) return;
   SetMenu(record->window, hide ? nullptr : record->bar);
+  record->redrawPending = false;  // SetMenu has drawn the frame anew, with or without the bar
+}
+
+void MenuBarsRedraw() {
+  if (!menuState || !menuState->redrawsPending) return;
+  menuState->redrawsPending = false;
+  ObjectTableFirst(menuState->table);
+  std::int64_t number = 0;
+  while (auto* record = static_cast<MenuRecord*>(ObjectTableNext(menuState->table, &number))) {
+    if (!record->redrawPending) continue;
+    record->redrawPending = false;
+    if (record->window && GetMenu(record->window) == record->bar) DrawMenuBar(record->window);
+  }
 }
 
 HMENU MenuHandle(std::int64_t number) {

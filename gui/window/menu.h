@@ -15,6 +15,9 @@ std::int64_t MenuCreate(std::int64_t number, HWND window);
 void MenuAddTitle(const wchar_t* title);
 void MenuAddItem(std::int32_t item, const wchar_t* text);
 void MenuHide(std::int64_t number, std::int64_t hide);
+// Draws again every attached bar that gained a title (or an item of its own) since it was last
+// drawn; EventWait calls it before it reads the next message.
+void MenuBarsRedraw();
 std::int64_t MenuBarHeight();
 // The menu table's free procedure.
 void MenuFree(std::int64_t number);

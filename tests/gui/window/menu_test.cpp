@@ -122,6 +122,24 @@ TEST_F(MenuTest, TheApplicationsSequenceLeavesNoMenuBarAndTheFullClientArea) {
   EXPECT_EQ(MenuBarHeight(), GetSystemMetrics(SM_CYMENU));
 }
 
+TEST_F(MenuTest, ATitleAddedToTheShownBarGetsItsPlaceByTheNextEventWait) {
+  ASSERT_TRUE(WindowOpen(0, 100, 80, 320, 150, L"Menus", kAppFlags));
+  window_ = WindowHandle(0);
+  bar_ = reinterpret_cast<HMENU>(MenuCreate(0, window_));
+  MenuAddTitle(L"File");
+  CollectEvents(100);
+  MenuAddTitle(L"Help");
+  EXPECT_EQ(GetMenu(window_), bar_) << "the bar stays attached";
+  PostMessageW(window_, WM_NULL, 0, 0);  // the program's next EventWait
+  CollectEvents(100);
+  RECT file{};
+  RECT help{};
+  ASSERT_TRUE(GetMenuItemRect(window_, bar_, 0, &file));
+  ASSERT_TRUE(GetMenuItemRect(window_, bar_, 1, &help));
+  EXPECT_GT(help.right, help.left) << "Help is laid out on the bar";
+  EXPECT_GE(help.left, file.right) << "after File";
+}
+
 TEST_F(MenuTest, TheShortcutsDeliverTheirItemsAlsoInsideAnEditControl) {
   OpenApplicationWindow();
   // A multi-line edit that wants Return would insert a line break if it ever saw the key.
