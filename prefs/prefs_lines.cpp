@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "prefs/prefs_load.h"
 #include "runtime/memory.h"
 
 namespace {
@@ -40,16 +41,23 @@ PrefsLine* PrefsLineInsert(PrefsContent* content, ListLinks* after, std::size_t 
 
 PrefsLine* PrefsLineAppendParsed(PrefsContent* content, ListLinks* after) {
   constexpr std::size_t kRecordSize = sizeof(ListLinks) + sizeof(PrefsLine);
-  // A chunk: its used count, then the records.
+  // A chunk: its capacity and used count, then the records. Each chunk holds twice the records
+  // of the one before, up to a limit, so that a large file's lines take few blocks to allocate
+  // and to free, and a small file's few lines a small one.
   struct ChunkHeader {
+    std::size_t capacity;
     std::size_t used;
   };
-  constexpr std::size_t kRecordsPerChunk = 512;
+  constexpr std::size_t kFirstChunkRecords = 512;
+  constexpr std::size_t kLargestChunkRecords = 32768;
   auto* chunk = content->lineChunks ? static_cast<ChunkHeader*>(ListItemOf(content->lineChunks)) : nullptr;
-  if (!chunk || chunk->used == kRecordsPerChunk) {
+  if (!chunk || chunk->used == chunk->capacity) {
+    const std::size_t capacity =
+        !chunk ? kFirstChunkRecords : (chunk->capacity < kLargestChunkRecords ? 2 * chunk->capacity : chunk->capacity);
     chunk = static_cast<ChunkHeader*>(
-        ListAlloc(&content->lineChunks, sizeof(ListLinks) + sizeof(ChunkHeader) + kRecordsPerChunk * kRecordSize));
+        ListAlloc(&content->lineChunks, sizeof(ListLinks) + sizeof(ChunkHeader) + capacity * kRecordSize));
     if (!chunk) return nullptr;
+    chunk->capacity = capacity;
   }
   auto* links = reinterpret_cast<ListLinks*>(reinterpret_cast<char*>(chunk + 1) + chunk->used * kRecordSize);
   ++chunk->used;
@@ -86,6 +94,7 @@ PrefsLine* PrefsFindKey(const PrefsContent& content, std::string_view key) {
 }
 
 bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_view value) {
+  if (key.size() >= kPrefsPieceLimit || value.size() >= kPrefsPieceLimit) return false;
   PrefsLine* line = PrefsFindKey(*content, key);
   char* storage = nullptr;
   if (!line || value.size() > line->textCapacity) {
@@ -101,7 +110,7 @@ bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_vi
     }
     line->kind = PrefsLineKind::Key;
     line->key = reinterpret_cast<char*>(line + 1);
-    line->keyLength = key.size();
+    line->keyLength = static_cast<std::uint32_t>(key.size());
   }
   // Same length as the stored key (only letter case and the line breaks fold), so in place.
   CopyOneLine(line->key, key);
@@ -110,10 +119,10 @@ bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_vi
     if (!line->textOwned) ++content->blocksApart;
     line->text = storage;
     line->textOwned = true;
-    line->textCapacity = value.size();
+    line->textCapacity = static_cast<std::uint32_t>(value.size());
   }
   CopyOneLine(line->text, value);
-  line->textLength = value.size();
+  line->textLength = static_cast<std::uint32_t>(value.size());
   return true;
 }
 
@@ -128,6 +137,6 @@ void PrefsContentRelease(PrefsContent* content) {
     links = next;
   }
   while (content->lineChunks) ListFree(&content->lineChunks, ListItemOf(content->lineChunks));
-  RuntimeFree(content->text);
+  PrefsTextFree(content->text);
   *content = PrefsContent{};
 }

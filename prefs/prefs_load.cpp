@@ -14,20 +14,25 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 }  // namespace
 
 char* PrefsTextAlloc(std::size_t size) {
-  if (size > static_cast<std::size_t>(-1) - 2) return nullptr;
-  return static_cast<char*>(RuntimeAlloc(size + 2));
+  if (size > static_cast<std::size_t>(-1) - 2 - kPrefsTextHeadRoom) return nullptr;
+  auto* block = static_cast<char*>(RuntimeAlloc(kPrefsTextHeadRoom + size + 2));
+  return block ? block + kPrefsTextHeadRoom : nullptr;
+}
+
+void PrefsTextFree(char* text) {
+  if (text) RuntimeFree(text - kPrefsTextHeadRoom);
 }
 
 bool PrefsTextAdopt(PrefsContent* content, char* buffer, std::size_t size, bool hadMark) {
   if (!hadMark) {
     const std::size_t extra = Latin1ExtraBytes(buffer, size);
     if (extra) {
-      auto* grown = static_cast<char*>(RuntimeRealloc(buffer, size + extra + 2));
+      auto* grown = static_cast<char*>(RuntimeRealloc(buffer - kPrefsTextHeadRoom, kPrefsTextHeadRoom + size + extra + 2));
       if (!grown) {
-        RuntimeFree(buffer);
+        PrefsTextFree(buffer);
         return false;
       }
-      buffer = grown;
+      buffer = grown + kPrefsTextHeadRoom;
       size = Latin1ToUtf8InPlace(buffer, size);
     }
   }
@@ -51,6 +56,7 @@ bool PrefsParse(PrefsContent* content) {
     std::size_t next = lineEnd;
     while (next < end && IsLineEnd(text[next])) ++next;
     if (lineEnd > at) {
+      if (lineEnd - at >= kPrefsPieceLimit) return false;
       PrefsLine* line = PrefsLineAppendParsed(content, last);
       if (!line) return false;
       last = ListLinksOf(line);
@@ -61,11 +67,12 @@ bool PrefsParse(PrefsContent* content) {
         if (length > 1 && start[1] == ' ') from = 2;
         line->kind = PrefsLineKind::Comment;
         line->text = start + from;
-        line->textLength = length - from;
+        line->textLength = static_cast<std::uint32_t>(length - from);
       } else if (start[0] == '[') {
         line->kind = PrefsLineKind::Group;
         line->text = start + 1;
-        line->textLength = PrefsFindByte(start + 1, length - 1, ']');  // up to "]", or the whole rest
+        // up to "]", or the whole rest
+        line->textLength = static_cast<std::uint32_t>(PrefsFindByte(start + 1, length - 1, ']'));
       } else {
         const std::size_t equalsAt = PrefsFindByte(start, length, '=');
         const bool equals = equalsAt < length;
@@ -76,10 +83,10 @@ bool PrefsParse(PrefsContent* content) {
           std::size_t from = keyLength + 1;
           while (from < length && IsBlank(start[from])) ++from;
           line->text = start + from;
-          line->textLength = length - from;
+          line->textLength = static_cast<std::uint32_t>(length - from);
         }
         while (keyLength > 0 && IsBlank(start[keyLength - 1])) --keyLength;
-        line->keyLength = keyLength;
+        line->keyLength = static_cast<std::uint32_t>(keyLength);
         start[keyLength] = '\0';
         // No "=": the empty value shares the key's terminator.
         if (!equals) line->text = start + keyLength;

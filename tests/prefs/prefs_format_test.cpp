@@ -287,6 +287,22 @@ TEST(PrefsLines, ValueStorageIsReusedWhenTheNewValueFits) {
   EXPECT_EQ(LoadLines(Saved(*loaded)), (std::vector<Line>{Key("RebootX", "12345678"), Key("k", "")}));
 }
 
+TEST(PrefsLines, AKeyOrValueOfFourGibibytesIsRefusedWithNothingChanged) {
+  // Refused before a byte is read, so a view of that size over a short text is safe here.
+  const char* const small = "x";
+  const std::string_view huge(small, kPrefsPieceLimit);
+  const struct {
+    const char* what;
+    std::string_view key;
+    std::string_view value;
+  } cases[] = {{"value", "k", huge}, {"key", huge, "v"}};
+  for (const auto& c : cases) {
+    Loaded loaded("k = 1");
+    EXPECT_FALSE(PrefsStoreValue(&*loaded, c.key, c.value)) << c.what;
+    EXPECT_EQ(LinesOf(*loaded), (std::vector<Line>{Key("k", "1")})) << c.what;
+  }
+}
+
 // --- numbers ---
 
 TEST(PrefsValue, ReadsIntegersAsI64d) {
