@@ -1,7 +1,7 @@
-// Scans over a settings file's text, eight bytes at a time: where the next line end or a given
-// byte stands, and how many bytes have their high bit set. A large file is scanned several
-// times on load, and the C runtime's memchr is a byte loop on some systems (Wine's msvcrt among
-// them). Platform-free.
+// Scans over a settings file's text, sixteen bytes at a time with SSE2 and eight without: where
+// the next line end or a given byte stands, and how many bytes have their high bit set. A large
+// file is scanned several times on load, and the C runtime's memchr is a byte loop on some
+// systems (Wine's msvcrt among them). Platform-free.
 #pragma once
 
 #include <cstddef>
