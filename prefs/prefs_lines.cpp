@@ -98,7 +98,6 @@ bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_vi
   PrefsLine* line = PrefsFindKey(*content, key);
   char* storage = nullptr;
   if (!line || value.size() > line->textCapacity) {
-    if (value.size() + 1 == 0) return false;
     storage = static_cast<char*>(RuntimeAlloc(value.size() + 1));
     if (!storage) return false;
   }
