@@ -8,6 +8,8 @@ tool=$1
 prefix=$2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$here/tools/wine-env"
+wine_enter_selected bash "$0" "$@"
+prefix=$(wine_prefix_for "$prefix")
 wine_find_loader || exit 1
 # A prefix of its own, made and used with no display at all: a Wine session or desktop begun
 # without a display in the shared prefix would leave the other tests' windows nowhere to appear.
