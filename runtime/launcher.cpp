@@ -1,6 +1,7 @@
 #include "runtime/launcher.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include "runtime/facility_state.h"
 #include "runtime/linked_list.h"
@@ -353,6 +354,38 @@ std::int64_t ProgramExitCode(std::int64_t program) {
   DWORD code = 0;
   if (!GetExitCodeProcess(record->process, &code)) return -1;
   return code;
+}
+
+void ProgramWaitForChildren(std::int64_t program, std::uint32_t milliseconds) {
+  const LaunchedProgram* record = ProgramRecord(program);
+  if (!record || !record->process || record->processId == ShellProcessId) return;
+  FILETIME programStart{};
+  FILETIME unused[3]{};
+  if (!GetProcessTimes(record->process, &programStart, &unused[0], &unused[1], &unused[2])) return;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  HANDLE children[MAXIMUM_WAIT_OBJECTS];
+  DWORD count = 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && count < MAXIMUM_WAIT_OBJECTS;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ParentProcessID != record->processId) continue;
+    HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+    if (!child) continue;
+    // The kept handle holds the program's id, but a process that began before the program may
+    // name it as parent: an orphan of the id's earlier owner, which is none of ours.
+    FILETIME childStart{};
+    if (GetProcessTimes(child, &childStart, &unused[0], &unused[1], &unused[2]) &&
+        CompareFileTime(&childStart, &programStart) >= 0) {
+      children[count++] = child;
+    } else {
+      CloseHandle(child);
+    }
+  }
+  CloseHandle(snapshot);
+  if (count > 0) WaitForMultipleObjects(count, children, TRUE, milliseconds);
+  for (DWORD i = 0; i < count; ++i) CloseHandle(children[i]);
 }
 
 void ProgramFree(std::int64_t program) {

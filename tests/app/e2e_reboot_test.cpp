@@ -1,7 +1,8 @@
 // End to end, the real RebootPC.exe with the recording stand-in as system32\shutdown.exe: the
 // ways to submit, the arguments shutdown.exe receives for ordinary and hostile input, the form
-// reset after success, the error box when shutdown.exe fails or is missing (fields kept), and
-// that a shutdown.exe planted in the tool's folder or the current folder never runs.
+// reset after success, the error box when shutdown.exe fails or is missing (fields kept), the
+// tool in front again afterwards however the console program's window handed the activation
+// on, and that a shutdown.exe planted in the tool's folder or the current folder never runs.
 #include <windows.h>
 
 #include <string>
@@ -92,7 +93,12 @@ class RebootTest : public RunningToolTest {
   }
   bool FormIsReset() const {
     return TextOf(Gadget(0)).empty() && TextOf(Gadget(4)) == L"30" && TextOf(Gadget(5)).empty() &&
-           TextOf(Gadget(6)) == Counter(512) && run_->Focus() == Gadget(0);
+           TextOf(Gadget(6)) == Counter(512) && run_->InFrontWithFocus(main_, Gadget(0));
+  }
+  // Once the error box is closed, the main window is in front again with the focus where the
+  // admin pressed Enter.
+  bool BackAfterTheBox(int field) const {
+    return wintest::WaitUntil([&] { return run_->InFrontWithFocus(main_, Gadget(field)); }, 5000);
   }
   std::vector<std::wstring> Expected(const std::wstring& name, const std::wstring& timeout,
                                      const std::wstring& notice) const {
@@ -134,6 +140,10 @@ TEST_F(RebootTest, EnterInEachFieldAndTheSubmitButtonRunTheSystemShutdownAndRese
         << way.label << ": name [" << Narrow(TextOf(Gadget(0))) << "] timeout [" << Narrow(TextOf(Gadget(4)))
         << "] notice [" << Narrow(TextOf(Gadget(5))) << "] counter [" << Narrow(TextOf(Gadget(6))) << "]";
     EXPECT_EQ(nullptr, run_->FindWindowOf(L"#32770", nullptr)) << way.label << ": a box after success";
+    // The console program's window may take the activation after the program has ended: the
+    // tool must still be in front a while later.
+    wintest::Pump(500);
+    EXPECT_TRUE(run_->InFrontWithFocus(main_, Gadget(0))) << way.label << ": the tool lost the foreground later";
   }
   EXPECT_EQ(4u, tooltest::Records().size());
 }
@@ -197,6 +207,7 @@ TEST_F(RebootTest, ShutdownFailureShowsTheErrorWithItsCodeAndKeepsTheFields) {
     EXPECT_EQ(L"60", TextOf(Gadget(4))) << "exit code " << code;
     EXPECT_EQ(L"Planned restart", TextOf(Gadget(5))) << "exit code " << code;
     EXPECT_EQ(Counter(512 - 15), TextOf(Gadget(6))) << "exit code " << code;
+    EXPECT_TRUE(BackAfterTheBox(0)) << "exit code " << code;
   }
   // Once shutdown.exe succeeds, the kept fields go and the form is reset.
   ASSERT_TRUE(tooltest::SteerRecorder(0));
@@ -221,6 +232,7 @@ TEST_F(RebootTest, MissingShutdownShowsTheErrorAndKeepsTheFields) {
   EXPECT_EQ(L"srv9", TextOf(Gadget(0)));
   EXPECT_EQ(L"60", TextOf(Gadget(4)));
   EXPECT_EQ(L"Planned restart", TextOf(Gadget(5)));
+  EXPECT_TRUE(BackAfterTheBox(0));
   EXPECT_TRUE(tooltest::Records().empty());
 }
 

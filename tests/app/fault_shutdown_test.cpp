@@ -216,7 +216,10 @@ TEST_F(GeneratedValuesTest, EveryFieldTextArrivesAsExactlyOneArgument) {
     const bool entered = Enter(evidence::NameField(main_), request.name, request.entry) &&
                          Enter(evidence::TimeoutField(main_), request.timeout, request.entry) &&
                          Enter(evidence::NoticeField(main_), request.notice, request.entry);
-    ASSERT_TRUE(entered) << "request " << i << ": the fields did not take " << evidence::Show({request.name, request.timeout, request.notice});
+    ASSERT_TRUE(entered) << "request " << i << ": the fields did not take "
+                         << evidence::Show({request.name, request.timeout, request.notice}) << "\n  they hold "
+                         << evidence::Show({TextOf(evidence::NameField(main_)), TextOf(evidence::TimeoutField(main_)),
+                                            TextOf(evidence::NoticeField(main_))});
     if (request.entry == Entry::Set) {
       evidence::PostSubmit(main_);
     } else {

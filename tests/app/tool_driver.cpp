@@ -189,6 +189,13 @@ HWND ToolRun::Focus() const {
   return info.hwndFocus;
 }
 
+bool ToolRun::InFrontWithFocus(HWND window, HWND control) const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(threadId_, &info) && GetForegroundWindow() == window && info.hwndActive == window &&
+         info.hwndFocus == control;
+}
+
 std::wstring ToolRun::CueBanner(HWND edit) const {
   constexpr SIZE_T kUnits = 256;
   void* remote = VirtualAllocEx(process_, nullptr, kUnits * sizeof(wchar_t), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);

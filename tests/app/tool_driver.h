@@ -77,6 +77,9 @@ class ToolRun {
 
   // The control with the keyboard focus on the tool's GUI thread, or null.
   HWND Focus() const;
+  // Whether `window` is the window in front, active on the tool's GUI thread, and `control`
+  // has the focus there: where the admin's next key goes.
+  bool InFrontWithFocus(HWND window, HWND control) const;
   // An edit control's cue text, read through a buffer in the tool's address space.
   std::wstring CueBanner(HWND edit) const;
 
