@@ -2,6 +2,7 @@
 
 #include "gui/gadget/gadget_registry.h"
 #include "gui/window/event_queue.h"
+#include "gui/window/window_record.h"
 
 namespace {
 
@@ -27,6 +28,13 @@ void GadgetSetFocus(ObjectNumber number) {
     record->kind->takeFocus(record);
   } else {
     SetFocus(record->control);
+  }
+  // SetFocus may leave an inactive window inactive (another process has the foreground) and
+  // the focus then nowhere. What the window's next activation restores is "Orv_Focus" (the
+  // window procedure's WM_ACTIVATE), so the control asked for is remembered there.
+  HWND window = GetAncestor(record->control, GA_ROOT);
+  if (window != GetActiveWindow() && GetPropW(window, WindowIdProperty)) {
+    SetPropW(window, FocusProperty, record->control);
   }
 }
 
