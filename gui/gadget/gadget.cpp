@@ -29,11 +29,13 @@ void GadgetSetFocus(ObjectNumber number) {
   } else {
     SetFocus(record->control);
   }
-  // SetFocus may leave an inactive window inactive (another process has the foreground) and
-  // the focus then nowhere. What the window's next activation restores is "Orv_Focus" (the
-  // window procedure's WM_ACTIVATE), so the control asked for is remembered there.
+  // What the window's next activation restores is "Orv_Focus" (the window procedure's
+  // WM_ACTIVATE), stored there when it last lost the activation. On a window of a thread that
+  // is not in the foreground, SetFocus activates it for the thread alone; should the activation
+  // that brings it to the foreground later be announced again, the control last asked for must
+  // win over the one that had the focus when the window lost it.
   HWND window = GetAncestor(record->control, GA_ROOT);
-  if (window != GetActiveWindow() && GetPropW(window, WindowIdProperty)) {
+  if (GetForegroundWindow() != window && GetPropW(window, WindowIdProperty)) {
     SetPropW(window, FocusProperty, record->control);
   }
 }

@@ -223,4 +223,22 @@ TEST_F(InputTest, AWindowShortcutOnCtrlATakesTheKeyBeforeTheEdit) {
   EXPECT_EQ(GadgetGetText(1).c_str(), std::wstring(L"hello"));
 }
 
+// Another program in front, the window deactivated with the focus in one field: the focus
+// asked for meanwhile is what the window's next activation restores, not the field it had.
+TEST_F(InputTest, FocusAskedForWhileAnotherProgramIsInFrontIsWhereTheWindowComesBackTo) {
+  ASSERT_NE(GadgetCreateEdit(1, 10, 10, 200, 22, L"first"), 0);
+  ASSERT_NE(GadgetCreateEdit(2, 10, 50, 200, 22, L"second"), 0);
+  GadgetSetFocus(2);
+  ASSERT_TRUE(wintest::BringToFront(GetDesktopWindow())) << "no other program could be put in front";
+  CollectGadgetEvents(100);
+  ASSERT_NE(GetForegroundWindow(), window_);
+
+  GadgetSetFocus(1);
+  EXPECT_EQ(GetPropW(window_, L"Orv_Focus"), GadgetHandle(1)) << "the next activation would restore "
+                                                              << GetPropW(window_, L"Orv_Focus");
+  ASSERT_TRUE(wintest::BringToFront(window_));
+  CollectGadgetEvents(100);
+  EXPECT_EQ(GetFocus(), GadgetHandle(1));
+}
+
 }  // namespace
