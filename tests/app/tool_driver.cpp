@@ -1,6 +1,7 @@
 #include "tests/app/tool_driver.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <cstring>
 
@@ -120,9 +121,9 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-ToolRun::ToolRun(const std::wstring& appFolder, const std::wstring& workFolder) {
+ToolRun::ToolRun(const std::wstring& appFolder, const std::wstring& workFolder, const std::wstring& build) {
   const std::wstring program = appFolder + L"\\RebootPC.exe";
-  if (!CopyFileW(ToolExe().c_str(), program.c_str(), FALSE)) return;
+  if (!CopyFileW(build.c_str(), program.c_str(), FALSE)) return;
   std::wstring commandLine = L"\"" + program + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -207,6 +208,21 @@ std::wstring ToolRun::CueBanner(HWND edit) const {
   }
   VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
   return cue;
+}
+
+std::wstring ToolRun::LoadedModuleFile(const wchar_t* name) const {
+  HMODULE modules[1024];
+  DWORD bytes = 0;
+  if (!EnumProcessModules(process_, modules, sizeof modules, &bytes)) return std::wstring();
+  for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 1024; ++i) {
+    wchar_t baseName[MAX_PATH] = L"";
+    wchar_t file[MAX_PATH] = L"";
+    if (GetModuleBaseNameW(process_, modules[i], baseName, MAX_PATH) && SameTextIgnoringCase(baseName, name) &&
+        GetModuleFileNameExW(process_, modules[i], file, MAX_PATH)) {
+      return file;
+    }
+  }
+  return std::wstring();
 }
 
 std::wstring TextOf(HWND window) {
