@@ -294,12 +294,7 @@ bool ClickCloseBox(HWND window, const std::function<bool()>& effect) {
     }
     if (target.x < 0) return false;
     wintest::BringToFront(window);
-    wintest::MoveMouseTo(target.x, target.y);
-    INPUT buttons[2] = {};
-    buttons[0].type = buttons[1].type = INPUT_MOUSE;
-    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, buttons, sizeof(INPUT));
+    wintest::ClickScreen(target.x, target.y);
     if (wintest::WaitUntil(effect, 3000)) return true;
   }
   return false;
