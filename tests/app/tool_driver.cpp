@@ -123,7 +123,9 @@ std::string Utf8(const std::wstring& text) {
 
 ToolRun::ToolRun(const std::wstring& appFolder, const std::wstring& workFolder, const std::wstring& build) {
   const std::wstring program = appFolder + L"\\RebootPC.exe";
-  if (!CopyFileW(build.c_str(), program.c_str(), FALSE)) return;
+  // The copy an earlier run started from may still be in use for a moment after that process
+  // has ended (its image is unmapped as the process is torn down).
+  if (!wintest::WaitUntil([&] { return CopyFileW(build.c_str(), program.c_str(), FALSE) != FALSE; }, 5000)) return;
   std::wstring commandLine = L"\"" + program + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
