@@ -97,7 +97,7 @@ namespace {
 
 // A mouse event at a screen point. A button event carries the point too: one sent without it
 // happens wherever the system has the cursor then, which under Wine can still be where an
-// earlier click left it.
+// earlier click left it (the display reports the pointer's position late).
 INPUT MouseAt(int screenX, int screenY, DWORD buttonFlags) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
