@@ -127,8 +127,8 @@ void AppMain() {
   app.quitRequested = 0;
   app.charsLeft = NoticeLimit;
 
-  LoadSettings();
-  if (MainWindowOpen()) {
+  // A first start that could not ask its questions ends as a start without a window does.
+  if (LoadSettings() && MainWindowOpen()) {
     do {
       app.eventKind = static_cast<std::int32_t>(EventWait());
       TrimWorkingSet();

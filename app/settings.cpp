@@ -24,22 +24,25 @@ void Rot47Apply(Text& text) {
   text = Text(reinterpret_cast<const wchar_t*>(units.c_str()), static_cast<std::int64_t>(units.size()));
 }
 
-void AskAndStore(const wchar_t* title, const wchar_t* prompt, int flags, const wchar_t* key) {
-  Text answer = InputRequester(title, prompt, L"", flags);
+// One prompt's answer, scrambled as it is stored; false when no dialog could be shown at all
+// (no desktop), so that the empty text is no answer of the user's.
+bool Ask(const wchar_t* title, const wchar_t* prompt, int flags, Text& answer) {
+  bool shown = false;
+  answer = InputRequester(title, prompt, L"", flags, &shown);
   Rot47Apply(answer);
-  PrefsWriteString(key, answer.c_str());
+  return shown;
 }
 
 }  // namespace
 
-void LoadSettings() {
+bool LoadSettings() {
   if (PrefsOpen(SettingsFileName)) {
     app.windowX = PrefsReadInteger(L"RebootX", 0);
     app.windowY = PrefsReadInteger(L"RebootY", 0);
     if (app.windowX == MinimizedPosition) app.windowX = MinimizedReplacement;
     if (app.windowY == MinimizedPosition) app.windowY = MinimizedReplacement;
     PrefsClose();
-    return;
+    return true;
   }
   // Only a file that is really not there makes a first start. One that exists but cannot be read
   // now (held by another program without sharing, access denied, a folder of that name) keeps its
@@ -47,9 +50,9 @@ void LoadSettings() {
   const DWORD openError = GetLastError();
   if (openError != ERROR_FILE_NOT_FOUND && openError != ERROR_PATH_NOT_FOUND) {
     PrefsClose();
-    return;
+    return true;
   }
-  PrefsCreate(SettingsFileName);
+  const bool created = PrefsCreate(SettingsFileName) != 0;
   PrefsOpen(SettingsFileName);
   PrefsWriteInteger(L"FirstRun", 1);
   PrefsWriteInteger(L"RebootX", 0);
@@ -57,18 +60,32 @@ void LoadSettings() {
   PrefsWriteString(L"AdminName", L"");
   PrefsWriteString(L"AdminPass", L"");
   PrefsWriteString(L"Domain", L"");
-  if (PrefsReadInteger(L"FirstRun", 0) == 1) PromptCredentials();
+  const bool asked = PrefsReadInteger(L"FirstRun", 0) != 1 || PromptCredentials();
   PrefsClose();
+  // A first start that could ask nothing has not happened: the next start, on a desktop, must
+  // still be a first start. The file did not exist before this start created it.
+  if (!asked && created) DeleteFileW(SettingsFileName);
+  return asked;
 }
 
-void PromptCredentials() {
+bool PromptCredentials() {
   // Opening saves what is pending first, so the file is complete before the first prompt.
   PrefsOpen(SettingsFileName);
-  AskAndStore(L"Domain required", L"Please enter your domain.", 0, L"Domain");
-  AskAndStore(L"Admin Name Required", L"Please enter your domain admin name:", 0, L"AdminName");
-  AskAndStore(L"Password required", L"Please enter your admin password:", InputPassword, L"AdminPass");
-  PrefsWriteInteger(L"FirstRun", 0);
+  Text domain;
+  Text name;
+  Text password;
+  const bool asked = Ask(L"Domain required", L"Please enter your domain.", 0, domain) &&
+                     Ask(L"Admin Name Required", L"Please enter your domain admin name:", 0, name) &&
+                     Ask(L"Password required", L"Please enter your admin password:", InputPassword, password);
+  if (asked) {
+    PrefsWriteString(L"Domain", domain.c_str());
+    PrefsWriteString(L"AdminName", name.c_str());
+    PrefsWriteString(L"AdminPass", password.c_str());
+    PrefsWriteInteger(L"FirstRun", 0);
+  }
+  // With nothing written the file is not rewritten.
   PrefsClose();
+  return asked;
 }
 
 void SavePosition() {

@@ -3,10 +3,12 @@
 #pragma once
 
 // Reads the stored position into windowX / windowY (-32000, a minimised window's position,
-// becomes 5); on the first start creates the file and asks for the credentials.
-void LoadSettings();
+// becomes 5); on the first start creates the file and asks for the credentials. False when the
+// first start's prompts could not be shown (no desktop): the file it created is removed again.
+bool LoadSettings();
 // Asks for domain, admin name and password, in that order, and stores them scrambled, with
-// "FirstRun" 0. A cancelled prompt stores the empty text.
-void PromptCredentials();
+// "FirstRun" 0. A cancelled prompt stores the empty text. False, with nothing stored, when a
+// prompt could not be shown at all.
+bool PromptCredentials();
 // Writes the main window's current frame position as "RebootX" / "RebootY".
 void SavePosition();

@@ -11,7 +11,7 @@ using InitCommonControlsExProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 using DllGetVersionProc = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
 
 HMODULE CommonControlsModule() {
-  static const HMODULE module = SystemLibraryLoad(L"comctl32.dll");
+  static const HMODULE module = SideBySideLibraryLoad(L"comctl32.dll");
   return module;
 }
 

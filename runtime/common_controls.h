@@ -1,6 +1,7 @@
 // The common controls library (comctl32), loaded at run time from the system rather than
 // imported, so that it and uxtheme, which it loads, are found only after the DLL search has been
-// restricted to the system folder. The application's manifest still selects version 6.
+// restricted to the system folder (or uxtheme has been loaded from there, where the search cannot
+// be restricted). It is loaded by name, so the application's manifest selects version 6.
 #pragma once
 
 #include <windows.h>

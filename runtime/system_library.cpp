@@ -2,24 +2,22 @@
 
 namespace {
 
-using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
-
-// SetDefaultDllDirectories and the LOAD_LIBRARY_SEARCH_* flags exist from Windows 8 on, and on
-// Vista and 7 with update KB2533623; without them the system folder is named in full instead.
-SetDefaultDllDirectoriesProc SetDefaultDllDirectoriesEntry() {
-  static const auto entry = SystemLibraryEntry<SetDefaultDllDirectoriesProc>(GetModuleHandleW(L"kernel32.dll"),
-                                                                              "SetDefaultDllDirectories");
-  return entry;
-}
+// The system DLLs the tool uses that are no KnownDLLs, and that system DLLs load by bare name
+// (comctl32 loads uxtheme).
+const wchar_t* const kLoadedByNameBySystem[] = {L"uxtheme.dll", L"dwmapi.dll", L"msimg32.dll"};
 
 }  // namespace
 
 void DllSearchRestrict() {
-  if (const SetDefaultDllDirectoriesProc restrict = SetDefaultDllDirectoriesEntry()) {
-    restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  }
+  const SetDefaultDllDirectoriesProc restrict = DefaultDllDirectoriesEntry();
+  if (restrict) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
   // The current folder (where reboot.prefs lives) leaves the search on every version.
   SetDllDirectoryW(L"");
+  if (restrict) return;
+  // Without the restriction a load by bare name searches the program's folder first, also when
+  // a system DLL makes it, but takes a module of that name that is already loaded, from whatever
+  // folder it came. So these are loaded now from the system folder and stay for the process.
+  for (const wchar_t* name : kLoadedByNameBySystem) SystemLibraryLoad(name);
 }
 
 bool SystemFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
@@ -35,7 +33,15 @@ bool SystemFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
 }
 
 HMODULE SystemLibraryLoad(const wchar_t* name) {
-  if (SetDefaultDllDirectoriesEntry()) return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (DefaultDllDirectoriesEntry()) return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   wchar_t path[MAX_PATH];
   return SystemFolderFile(name, path) ? LoadLibraryW(path) : nullptr;
+}
+
+HMODULE SideBySideLibraryLoad(const wchar_t* name) {
+  if (DefaultDllDirectoriesEntry()) return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // By bare name: the manifest's redirection applies to that before any folder is searched. No
+  // redirection is documented for a full path, which can give the system folder's comctl32 5.8
+  // (it does under Wine).
+  return LoadLibraryW(name);
 }

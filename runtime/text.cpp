@@ -155,12 +155,16 @@ int TextEqual(const wchar_t* a, const wchar_t* b) {
   return *a == *b ? 1 : 0;
 }
 
-int FormatText(wchar_t* buffer, const wchar_t* format, ...) {
+int FormatText(wchar_t* buffer, std::size_t capacity, const wchar_t* format, ...) {
+  if (capacity == 0) return -1;
+  // _vsnwprintf neither terminates a text that fills its count nor says more than -1 when the
+  // text is longer, so it gets one unit less and the last one is terminated here.
   va_list values;
   va_start(values, format);
-  const int count = _vsnwprintf(buffer, 0x1FFFFFFF, format, values);
+  const int count = _vsnwprintf(buffer, capacity - 1, format, values);
   va_end(values);
-  return count;
+  buffer[capacity - 1] = 0;
+  return count < 0 || static_cast<std::size_t>(count) >= capacity ? -1 : count;
 }
 
 Text TextJoin(std::initializer_list<const wchar_t*> parts) {

@@ -44,9 +44,10 @@ Text NumberToText(std::int64_t value);
 std::int64_t TextLength(const wchar_t* text);
 // 1 when equal unit for unit (case-sensitive, no locale), else 0; null equals the empty text.
 int TextEqual(const wchar_t* a, const wchar_t* b);
-// Wide printf-style formatting (_vsnwprintf) with no practical length limit: the caller's buffer
-// must hold what it formats. Returns the number of units written.
-int FormatText(wchar_t* buffer, const wchar_t* format, ...);
+// Wide printf-style formatting (_vsnwprintf) into a buffer of `capacity` units, at most
+// capacity - 1 of them text, always terminated. Returns the number of units written, or -1 when
+// the text did not fit (the buffer then holds as much of it as fits).
+int FormatText(wchar_t* buffer, std::size_t capacity, const wchar_t* format, ...);
 // The texts one after another.
 Text TextJoin(std::initializer_list<const wchar_t*> parts);
 

@@ -1,5 +1,7 @@
 #include "gui/gadget/gadget_list.h"
 
+#include <iterator>
+
 #include "gui/gadget/gadget_hooks.h"
 #include "gui/gadget/gadget_registry.h"
 #include "gui/window/property_memo.h"
@@ -13,7 +15,7 @@ namespace {
 // message.
 const wchar_t* ListPropertyName() {
   static wchar_t units[48];
-  if (!units[0]) FormatText(units, L"Orv_GadgetStack_%I64i", reinterpret_cast<long long>(GetModuleHandleW(nullptr)));
+  if (!units[0]) FormatText(units, std::size(units), L"Orv_GadgetStack_%I64i", reinterpret_cast<long long>(GetModuleHandleW(nullptr)));
   return units;
 }
 

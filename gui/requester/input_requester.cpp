@@ -160,7 +160,7 @@ void ModalLoop(HWND dialog, HACCEL accelerators) {
 
 }  // namespace
 
-Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* defaultText, int flags) {
+Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* defaultText, int flags, bool* shown) {
   const TextCopy titleCopy(title);
   const TextCopy promptCopy(prompt);
   const TextCopy defaultCopy(defaultText);
@@ -185,6 +185,7 @@ Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* 
   const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - kHeight / 2;
   HWND dialog = CreateWindowExW(0, kClassName, titleCopy.get(), kDialogStyle, x, y, kWidth, kHeight,
                                 ModalOwner(), nullptr, instance, nullptr);
+  if (shown) *shown = dialog != nullptr;
   if (dialog) {
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&result));
     requester.prompt = CreateControl(dialog, instance, L"STATIC", promptCopy.get(), kPromptStyle, 0,

@@ -16,5 +16,8 @@ constexpr int InputFieldId = 10;
 constexpr int InputOkId = 1000;      // the "OK" button and the Return key
 constexpr int InputCancelId = 1001;  // the Escape key
 
-// Shows the dialog and waits until it closes. Any text may be null.
-Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* defaultText, int flags = 0);
+// Shows the dialog and waits until it closes. Any text may be null. `shown`, when given, is set
+// to whether the dialog could be shown at all: false when its window could not be created (no
+// desktop), so that a caller can tell that empty result from a user's cancel.
+Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* defaultText, int flags = 0,
+                    bool* shown = nullptr);

@@ -104,9 +104,15 @@ std::int64_t MenuCreate(std::int64_t number, HWND window) {
   menuState->current = record;
   menuState->fill = bar;
   if (window && !PropertyMemoGet(&callbackMemo, window, kMenuCallbackProperty)) {
-    const LONG_PTR previous =
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWindowProc));
-    PropertyMemoSet(&callbackMemo, window, kMenuCallbackProperty, reinterpret_cast<HANDLE>(previous));
+    // The property comes first: MenuWindowProc hands every message to the procedure it names,
+    // and a window subclassed without it would have all its messages end in DefWindowProcW.
+    // The procedure is read before it is replaced (GetWindowLongPtrW), so that it is in place
+    // before the subclass takes its first message.
+    const LONG_PTR previous = GetWindowLongPtrW(window, GWLP_WNDPROC);
+    if (previous && PropertyMemoSet(&callbackMemo, window, kMenuCallbackProperty, reinterpret_cast<HANDLE>(previous)) &&
+        !SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWindowProc))) {
+      PropertyMemoRemove(&callbackMemo, window, kMenuCallbackProperty);  // not subclassed after all
+    }
   }
   return dynamic ? number : reinterpret_cast<std::int64_t>(bar);
 }
@@ -119,7 +125,13 @@ void MenuAddTitle(const wchar_t* title) {
     menuState->fill = current ? current->bar : nullptr;
   }
   HMENU dropDown = CreateMenu();
-  AppendMenuW(menuState->fill, MF_POPUP, reinterpret_cast<UINT_PTR>(dropDown), title ? title : L"");
+  if (!dropDown) return;
+  // A drop-down that found no place (no current menu: AppendMenuW fails on a null menu) belongs
+  // to no menu that could ever destroy it.
+  if (!AppendMenuW(menuState->fill, MF_POPUP, reinterpret_cast<UINT_PTR>(dropDown), title ? title : L"")) {
+    DestroyMenu(dropDown);
+    return;
+  }
   menuState->parents[menuState->depth++] = menuState->fill;
   const bool barChanged = menuState->fill == (current ? current->bar : nullptr);
   menuState->fill = dropDown;

@@ -1,5 +1,7 @@
 #include "gui/window/window_class.h"
 
+#include <iterator>
+
 #include "runtime/facility_state.h"
 #include "runtime/linked_list.h"
 #include "runtime/text.h"
@@ -22,7 +24,7 @@ WindowClassState* classState = nullptr;
 
 }  // namespace
 
-WindowClassName::WindowClassName(std::int64_t number) { FormatText(units, L"WindowClass_%I64d", number); }
+WindowClassName::WindowClassName(std::int64_t number) { FormatText(units, std::size(units), L"WindowClass_%I64d", number); }
 
 void WindowClassesInit() {
   classState = static_cast<WindowClassState*>(FacilityStateCreate(sizeof(WindowClassState), nullptr));

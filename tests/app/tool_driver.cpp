@@ -1,6 +1,7 @@
 #include "tests/app/tool_driver.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <cstring>
 
@@ -120,9 +121,11 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-ToolRun::ToolRun(const std::wstring& appFolder, const std::wstring& workFolder) {
+ToolRun::ToolRun(const std::wstring& appFolder, const std::wstring& workFolder, const std::wstring& build) {
   const std::wstring program = appFolder + L"\\RebootPC.exe";
-  if (!CopyFileW(ToolExe().c_str(), program.c_str(), FALSE)) return;
+  // The copy an earlier run started from may still be in use for a moment after that process
+  // has ended (its image is unmapped as the process is torn down).
+  if (!wintest::WaitUntil([&] { return CopyFileW(build.c_str(), program.c_str(), FALSE) != FALSE; }, 5000)) return;
   std::wstring commandLine = L"\"" + program + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -216,6 +219,21 @@ std::wstring ToolRun::CueBanner(HWND edit) const {
   return cue;
 }
 
+std::wstring ToolRun::LoadedModuleFile(const wchar_t* name) const {
+  HMODULE modules[1024];
+  DWORD bytes = 0;
+  if (!EnumProcessModules(process_, modules, sizeof modules, &bytes)) return std::wstring();
+  for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 1024; ++i) {
+    wchar_t baseName[MAX_PATH] = L"";
+    wchar_t file[MAX_PATH] = L"";
+    if (GetModuleBaseNameW(process_, modules[i], baseName, MAX_PATH) && SameTextIgnoringCase(baseName, name) &&
+        GetModuleFileNameExW(process_, modules[i], file, MAX_PATH)) {
+      return file;
+    }
+  }
+  return std::wstring();
+}
+
 std::wstring TextOf(HWND window) {
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"<no answer>";
@@ -285,12 +303,7 @@ bool ClickCloseBox(HWND window, const std::function<bool()>& effect) {
     }
     if (target.x < 0) return false;
     wintest::BringToFront(window);
-    wintest::MoveMouseTo(target.x, target.y);
-    INPUT buttons[2] = {};
-    buttons[0].type = buttons[1].type = INPUT_MOUSE;
-    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, buttons, sizeof(INPUT));
+    wintest::ClickScreen(target.x, target.y);
     if (wintest::WaitUntil(effect, 3000)) return true;
   }
   return false;

@@ -51,10 +51,11 @@ bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b);
 std::string Rot47(const std::string& text);
 std::string Utf8(const std::wstring& text);
 
-// One run of the tool. Its program is a copy in `appFolder`, its current folder `workFolder`.
+// One run of the tool. Its program is a copy of `build` in `appFolder` as RebootPC.exe, its
+// current folder `workFolder`.
 class ToolRun {
  public:
-  ToolRun(const std::wstring& appFolder, const std::wstring& workFolder);
+  ToolRun(const std::wstring& appFolder, const std::wstring& workFolder, const std::wstring& build = ToolExe());
   ~ToolRun();
   ToolRun(const ToolRun&) = delete;
   ToolRun& operator=(const ToolRun&) = delete;
@@ -82,6 +83,8 @@ class ToolRun {
   bool InFrontWithFocus(HWND window, HWND control) const;
   // An edit control's cue text, read through a buffer in the tool's address space.
   std::wstring CueBanner(HWND edit) const;
+  // The file of the module of this name loaded in the tool, or empty when none is.
+  std::wstring LoadedModuleFile(const wchar_t* name) const;
 
  private:
   HANDLE process_ = nullptr;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -55,14 +57,32 @@ TEST(TextEqual, UnitForUnitCaseSensitiveNullIsEmpty) {
   }
 }
 
-TEST(FormatText, FormatsTheRuntimeNames) {
-  wchar_t buffer[64];
-  EXPECT_EQ(FormatText(buffer, L"WindowClass_%I64d", static_cast<long long>(-5)), 14);
-  EXPECT_STREQ(buffer, L"WindowClass_-5");
-  FormatText(buffer, L"Orv_GadgetStack_%I64i", static_cast<long long>(1234567890123));
-  EXPECT_STREQ(buffer, L"Orv_GadgetStack_1234567890123");
-  FormatText(buffer, L"%ls=%d", L"key", 42);
-  EXPECT_STREQ(buffer, L"key=42");
+TEST(FormatText, FormatsTheRuntimeNamesAndNeverWritesPastTheBuffer) {
+  struct Case {
+    std::size_t capacity;
+    const wchar_t* format;
+    long long value;
+    const wchar_t* text;
+    int count;
+  };
+  const Case cases[] = {
+      {64, L"WindowClass_%I64d", -5, L"WindowClass_-5", 14},
+      {64, L"Orv_GadgetStack_%I64i", 1234567890123, L"Orv_GadgetStack_1234567890123", 29},
+      {15, L"WindowClass_%I64d", -5, L"WindowClass_-5", 14},  // exactly fills, terminator included
+      {14, L"WindowClass_%I64d", -5, L"WindowClass_-", -1},
+      {1, L"WindowClass_%I64d", -5, L"", -1},
+  };
+  for (const Case& c : cases) {
+    wchar_t buffer[80];
+    std::fill(std::begin(buffer), std::end(buffer), L'#');
+    EXPECT_EQ(FormatText(buffer, c.capacity, c.format, c.value), c.count) << "capacity " << c.capacity;
+    EXPECT_STREQ(buffer, c.text) << "capacity " << c.capacity;
+    EXPECT_TRUE(std::all_of(buffer + c.capacity, std::end(buffer), [](wchar_t unit) { return unit == L'#'; }))
+        << "written past a buffer of " << c.capacity << " units";
+  }
+  wchar_t untouched = L'#';
+  EXPECT_EQ(FormatText(&untouched, 0, L"x"), -1);
+  EXPECT_EQ(untouched, L'#');
 }
 
 TEST(Text, CopiesAndMovesKeepTheirUnits) {

@@ -93,26 +93,40 @@ void TypeText(const std::wstring& text) {
   Send(inputs);
 }
 
-void MoveMouseTo(int screenX, int screenY) {
-  std::vector<INPUT> inputs(1);
+namespace {
+
+// A mouse event at a screen point. A button event carries the point too: one sent without it
+// happens wherever the system has the cursor then, which under Wine can still be where an
+// earlier click left it (the display reports the pointer's position late).
+INPUT MouseAt(int screenX, int screenY, DWORD buttonFlags) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
-  inputs[0].type = INPUT_MOUSE;
-  inputs[0].mi.dx = static_cast<LONG>((screenX * 65535LL + width / 2) / (width - 1));
-  inputs[0].mi.dy = static_cast<LONG>((screenY * 65535LL + height / 2) / (height - 1));
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = static_cast<LONG>((screenX * 65535LL + width / 2) / (width - 1));
+  input.mi.dy = static_cast<LONG>((screenY * 65535LL + height / 2) / (height - 1));
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlags;
+  return input;
+}
+
+}  // namespace
+
+void MoveMouseTo(int screenX, int screenY) {
+  std::vector<INPUT> inputs{MouseAt(screenX, screenY, 0)};
+  Send(inputs);
+}
+
+void ClickScreen(int screenX, int screenY) {
+  MoveMouseTo(screenX, screenY);
+  std::vector<INPUT> inputs{MouseAt(screenX, screenY, MOUSEEVENTF_LEFTDOWN),
+                            MouseAt(screenX, screenY, MOUSEEVENTF_LEFTUP)};
   Send(inputs);
 }
 
 void ClickClient(HWND window, int x, int y) {
   POINT point{x, y};
   ClientToScreen(window, &point);
-  MoveMouseTo(point.x, point.y);
-  std::vector<INPUT> inputs(2);
-  inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  Send(inputs);
+  ClickScreen(point.x, point.y);
 }
 
 ScratchFolder::ScratchFolder() {

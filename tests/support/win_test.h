@@ -28,8 +28,9 @@ INPUT KeyInput(WORD virtualKey, bool up);
 void SendKeyInputs(std::initializer_list<INPUT> inputs);
 // Types text as Unicode keystrokes (KEYEVENTF_UNICODE).
 void TypeText(const std::wstring& text);
-// A real left click at a point in the window's client area.
+// A real left click at a point in the window's client area, or of the screen.
 void ClickClient(HWND window, int x, int y);
+void ClickScreen(int screenX, int screenY);
 // Moves the real mouse to a screen point.
 void MoveMouseTo(int screenX, int screenY);
 

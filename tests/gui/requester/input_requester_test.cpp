@@ -49,7 +49,7 @@ Dialog FindDialog() {
     // user clicks into it.
     RECT field{};
     GetWindowRect(dialog.field, &field);
-    reqtest::ClickScreen((field.left + field.right) / 2, (field.top + field.bottom) / 2);
+    wintest::ClickScreen((field.left + field.right) / 2, (field.top + field.bottom) / 2);
     dialog.focused = wintest::WaitUntil(fieldFocused, 2000);
   }
   return dialog;
@@ -82,7 +82,7 @@ bool Answer(const Dialog& dialog, Close how) {
       POINT box;
       if (!reqtest::FindCloseBox(dialog.window, &box)) return false;
       for (int attempt = 0; attempt < 5 && IsWindow(dialog.window); ++attempt) {
-        reqtest::ClickScreen(box.x, box.y);
+        wintest::ClickScreen(box.x, box.y);
         reqtest::WaitGone(dialog.window, 1000);
       }
       break;
@@ -111,6 +111,7 @@ TEST_P(InputAnswers, ResultFollowsHowTheDialogWasClosed) {
   BOOL mainEnabledDuring = TRUE, otherEnabledDuring = TRUE;
   HWND owner = nullptr;
   bool gone = false;
+  bool shown = false;
   Text result;
   {
     Answerer user([&] {
@@ -126,9 +127,10 @@ TEST_P(InputAnswers, ResultFollowsHowTheDialogWasClosed) {
       }
       Rescue(dialog);
     });
-    result = InputRequester(L"Domain required", L"Please enter your domain.", L"", 0);
+    result = InputRequester(L"Domain required", L"Please enter your domain.", L"", 0, &shown);
   }
   ASSERT_NE(dialog.window, nullptr) << "no input dialog appeared";
+  EXPECT_TRUE(shown) << "a dialog that was up counts as shown, however it was closed";
   EXPECT_TRUE(dialog.focused) << "the entry field did not get the keyboard focus";
   EXPECT_TRUE(gone);
   EXPECT_EQ(wintest::Narrow(result.c_str()), wintest::Narrow(c.expected));

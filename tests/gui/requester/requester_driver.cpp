@@ -139,31 +139,13 @@ bool EnsureForeground(HWND window) {
   return wintest::BringToFront(window);
 }
 
-void ClickScreen(int x, int y) {
-  // The press and release carry the point themselves: a pointer position the display reports
-  // late must not move the click back to where the pointer rested before.
-  wintest::MoveMouseTo(x, y);
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  INPUT inputs[2] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>((x * 65535LL + width / 2) / (width - 1));
-    input.mi.dy = static_cast<LONG>((y * 65535LL + height / 2) / (height - 1));
-  }
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
-  SendInput(2, inputs, sizeof(INPUT));
-  wintest::Pump(30);
-}
-
 bool ClickUntilGone(HWND control, HWND window) {
   for (int attempt = 0; attempt < 5; ++attempt) {
     // A window of another program may lie over the dialog: a user brings the dialog up first.
     if (GetForegroundWindow() != window) EnsureForeground(window);
     RECT rect;
     if (!GetWindowRect(control, &rect)) return WaitGone(window, 0);
-    ClickScreen((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    wintest::ClickScreen((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     if (WaitGone(window, 1000)) return true;
   }
   return false;

@@ -73,8 +73,6 @@ HWND WaitForThreadWindow(DWORD thread, const wchar_t* className, DWORD milliseco
 bool WaitGone(HWND window, DWORD milliseconds = 2000);
 // Makes sure `window` is the foreground window, with real input if need be.
 bool EnsureForeground(HWND window);
-// A real left click at a screen point.
-void ClickScreen(int x, int y);
 // Clicks the centre of a control until `window` goes (a click on a window just shown may be
 // dropped), bringing `window` to the front first; returns whether it went.
 bool ClickUntilGone(HWND control, HWND window);
