@@ -11,9 +11,8 @@ prefix=$2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$here/tools/wine-env"
 wine_enter_selected bash "$0" "$@"
-prefix=$(wine_prefix_for "$prefix")
 wine_find_loader || exit 1
-nodisplay_prefix="$prefix-nodisplay"
+nodisplay_prefix="$(wine_prefix_for "$prefix")-nodisplay"
 wineserver="$(dirname "$WINE64")/wineserver"
 trap 'WINEPREFIX="$nodisplay_prefix" "$wineserver" -k >/dev/null 2>&1; rm -rf "${settled:-}" "${empty:-}"' EXIT
 
