@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include <cstring>
 
 #include "app/app_state.h"
 #include "app/rot47.h"
@@ -18,18 +18,21 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts on Windows");
 constexpr std::int64_t MinimizedPosition = -32000;
 constexpr std::int64_t MinimizedReplacement = 5;
 
-void Rot47Apply(Text& text) {
-  std::u16string units(reinterpret_cast<const char16_t*>(text.c_str()), static_cast<std::size_t>(text.size()));
-  ::Rot47Apply(units.data());
-  text = Text(reinterpret_cast<const wchar_t*>(units.c_str()), static_cast<std::int64_t>(units.size()));
+// The text scrambled with ROT47, built in the text scratch buffer; empty when that cannot grow.
+Text Rot47Scrambled(const Text& text) {
+  const auto units = static_cast<std::size_t>(text.size());
+  wchar_t* scrambled = TextScratch(units + 1);
+  if (!scrambled) return Text();
+  std::memcpy(scrambled, text.c_str(), (units + 1) * sizeof(wchar_t));
+  Rot47Apply(reinterpret_cast<char16_t*>(scrambled));
+  return Text(scrambled, text.size());
 }
 
 // One prompt's answer, scrambled as it is stored; false when no dialog could be shown at all
 // (no desktop), so that the empty text is no answer of the user's.
 bool Ask(const wchar_t* title, const wchar_t* prompt, int flags, Text& answer) {
   bool shown = false;
-  answer = InputRequester(title, prompt, L"", flags, &shown);
-  Rot47Apply(answer);
+  answer = Rot47Scrambled(InputRequester(title, prompt, L"", flags, &shown));
   return shown;
 }
 

@@ -21,6 +21,24 @@ function(rebootpc_strict target)
   endif()
 endfunction()
 
+# The product's code (the tool's libraries and RebootPC.exe; tests and benchmarks keep the full
+# language). It throws nothing, asks no type of its objects at run time and starts no thread, so
+# it is built without exception tables, RTTI and the guards on local statics; then nothing in it
+# reaches into libstdc++ (whose exception support brings its own terminate handler, the
+# std::bad_alloc family and the strings of their messages) nor into winpthreads (which the
+# guards on local statics call in the POSIX thread model). tools/check-exe checks this on the
+# release build's link map.
+function(rebootpc_without_cxx_runtime target)
+  if(NOT MSVC)
+    target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti -fno-threadsafe-statics)
+  endif()
+endfunction()
+
+function(rebootpc_product target)
+  rebootpc_strict(${target})
+  rebootpc_without_cxx_runtime(${target})
+endfunction()
+
 # A Windows executable: Unicode entry point, no MinGW runtime DLLs at load time, and no link
 # time in the header, so that a rebuild of the same sources gives the same bytes.
 function(rebootpc_windows_exe target)

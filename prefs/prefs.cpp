@@ -103,7 +103,7 @@ bool LoadOpenFile(PrefsFile* file) {
     const std::size_t want = remaining - total < kMaxTransfer ? static_cast<std::size_t>(remaining - total) : kMaxTransfer;
     DWORD got = 0;
     if (!ReadFile(file->handle, buffer + total, static_cast<DWORD>(want), &got, nullptr)) {
-      PrefsTextFree(buffer);
+      RuntimeFree(buffer);
       return false;
     }
     if (got == 0) break;  // the file shrank meanwhile (a third-attempt handle lets others write)
@@ -123,10 +123,8 @@ bool WriteWhole(HANDLE handle, const char* bytes, std::size_t size) {
 }
 
 // The save: the whole content in one buffer of pre-computed size, written from the start of the
-// file through the open handle, then the end of the file set behind it. When the content is
-// released right after (`contentGoes`, PrefsClose), the buffer is the loaded text's own block
-// wherever the content fits over it; else one of its own.
-void Save(PrefsFile* file, bool contentGoes) {
+// file through the open handle, then the end of the file set behind it.
+void Save(PrefsFile* file) {
   // A read-only file keeps its bytes: the changes stay in memory until PrefsClose drops them.
   if (!file->changed || file->readOnly) return;
   if (!file->handle) {
@@ -138,19 +136,13 @@ void Save(PrefsFile* file, bool contentGoes) {
     RuntimeFree(file->pendingName);
     file->pendingName = nullptr;
   }
-  std::size_t filled = 0;
-  char* buffer = nullptr;
-  const char* bytes = contentGoes ? PrefsSaveOverText(&file->content, file->options, &filled) : nullptr;
-  if (!bytes) {
-    const std::size_t size = PrefsSavedSize(file->content, file->options);
-    buffer = static_cast<char*>(RuntimeAlloc(size ? size : 1));
-    if (!buffer) return;
-    filled = PrefsSaveTo(file->content, file->options, buffer);
-    bytes = buffer;
-  }
+  const std::size_t size = PrefsSavedSize(file->content, file->options);
+  auto* buffer = static_cast<char*>(RuntimeAlloc(size));
+  if (!buffer) return;
+  const std::size_t filled = PrefsSaveTo(file->content, file->options, buffer);
   LARGE_INTEGER start{};
   const bool written = SetFilePointerEx(file->handle, start, nullptr, FILE_BEGIN) &&
-                       WriteWhole(file->handle, bytes, filled);
+                       WriteWhole(file->handle, buffer, filled);
   RuntimeFree(buffer);
   // Only a whole write is followed by SetEndOfFile: after a failed or short one the file holds
   // new bytes up to where the write stopped and old ones behind, and cutting it there would drop
@@ -252,12 +244,12 @@ void PrefsWriteInteger(const wchar_t* key, std::int64_t value) {
 }
 
 void PrefsFlush() {
-  if (prefsFile) Save(prefsFile, false);
+  if (prefsFile) Save(prefsFile);
 }
 
 void PrefsClose() {
   if (!prefsFile) return;
-  Save(prefsFile, true);
+  Save(prefsFile);
   if (prefsFile->handle) CloseHandle(prefsFile->handle);
   RuntimeFree(prefsFile->pendingName);
   PrefsContentRelease(&prefsFile->content);

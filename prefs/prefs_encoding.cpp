@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "prefs/prefs_scan.h"
 
 namespace {
 
@@ -54,7 +53,9 @@ bool PrefsHasUtf8Mark(const char* bytes, std::size_t size) {
 }
 
 std::size_t Latin1ExtraBytes(const char* text, std::size_t size) {
-  return PrefsCountHighBytes(text, size);
+  std::size_t extra = 0;
+  for (std::size_t i = 0; i < size; ++i) extra += Byte(text[i]) >> 7;
+  return extra;
 }
 
 std::size_t Latin1ToUtf8InPlace(char* buffer, std::size_t size) {

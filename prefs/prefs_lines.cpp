@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "prefs/prefs_load.h"
 #include "runtime/memory.h"
 
 namespace {
 
-char Folded(char c) {
+// The byte as keys are matched: A-Z as a-z, and CR and LF as the blanks they are stored as.
+char KeyMatchForm(char c) {
   if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
   if (c == '\r' || c == '\n') return ' ';
   return c;
@@ -35,51 +35,13 @@ PrefsLine* PrefsLineInsert(PrefsContent* content, ListLinks* after, std::size_t 
   const std::size_t size = sizeof(ListLinks) + sizeof(PrefsLine) + extra;
   if (size < extra) return nullptr;
   void* item = after ? ListAllocAfterHead(after, size) : ListAlloc(&content->lines, size);
-  if (item) ++content->blocksApart;
   return static_cast<PrefsLine*>(item);
-}
-
-PrefsLine* PrefsLineAppendParsed(PrefsContent* content, ListLinks* after) {
-  constexpr std::size_t kRecordSize = sizeof(ListLinks) + sizeof(PrefsLine);
-  // A chunk: its capacity and used count, then the records. Each chunk holds twice the records
-  // of the one before, up to a limit, so that a large file's lines take few blocks to allocate
-  // and to free, and a small file's few lines a small one.
-  struct ChunkHeader {
-    std::size_t capacity;
-    std::size_t used;
-  };
-  constexpr std::size_t kFirstChunkRecords = 512;
-  constexpr std::size_t kLargestChunkRecords = 32768;
-  auto* chunk = content->lineChunks ? static_cast<ChunkHeader*>(ListItemOf(content->lineChunks)) : nullptr;
-  if (!chunk || chunk->used == chunk->capacity) {
-    const std::size_t capacity =
-        !chunk ? kFirstChunkRecords : (chunk->capacity < kLargestChunkRecords ? 2 * chunk->capacity : chunk->capacity);
-    chunk = static_cast<ChunkHeader*>(
-        ListAlloc(&content->lineChunks, sizeof(ListLinks) + sizeof(ChunkHeader) + capacity * kRecordSize));
-    if (!chunk) return nullptr;
-    chunk->capacity = capacity;
-  }
-  auto* links = reinterpret_cast<ListLinks*>(reinterpret_cast<char*>(chunk + 1) + chunk->used * kRecordSize);
-  ++chunk->used;
-  if (after) {
-    links->next = after->next;
-    if (after->next) after->next->previous = links;
-    links->previous = after;
-    after->next = links;
-  } else {
-    links->next = content->lines;
-    if (content->lines) content->lines->previous = links;
-    content->lines = links;
-  }
-  auto* line = static_cast<PrefsLine*>(ListItemOf(links));
-  line->inChunk = true;
-  return line;
 }
 
 bool PrefsKeyMatches(std::string_view stored, std::string_view wanted) {
   if (stored.size() != wanted.size()) return false;
   for (std::size_t i = 0; i < stored.size(); ++i) {
-    if (Folded(stored[i]) != Folded(wanted[i])) return false;
+    if (KeyMatchForm(stored[i]) != KeyMatchForm(wanted[i])) return false;
   }
   return true;
 }
@@ -94,7 +56,6 @@ PrefsLine* PrefsFindKey(const PrefsContent& content, std::string_view key) {
 }
 
 bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_view value) {
-  if (key.size() >= kPrefsPieceLimit || value.size() >= kPrefsPieceLimit) return false;
   PrefsLine* line = PrefsFindKey(*content, key);
   char* storage = nullptr;
   if (!line || value.size() > line->textCapacity) {
@@ -109,33 +70,27 @@ bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_vi
     }
     line->kind = PrefsLineKind::Key;
     line->key = reinterpret_cast<char*>(line + 1);
-    line->keyLength = static_cast<std::uint32_t>(key.size());
+    line->keyLength = key.size();
   }
   // Same length as the stored key (only letter case and the line breaks fold), so in place.
   CopyOneLine(line->key, key);
   if (storage) {
     if (line->textOwned) RuntimeFree(line->text);
-    if (!line->textOwned) ++content->blocksApart;
     line->text = storage;
     line->textOwned = true;
-    line->textCapacity = static_cast<std::uint32_t>(value.size());
+    line->textCapacity = value.size();
   }
   CopyOneLine(line->text, value);
-  line->textLength = static_cast<std::uint32_t>(value.size());
+  line->textLength = value.size();
   return true;
 }
 
 void PrefsContentRelease(PrefsContent* content) {
-  // A file only read, or changed in place, has nothing apart: its lines go with their chunks,
-  // without a walk over every line.
-  for (ListLinks* links = content->blocksApart ? content->lines : nullptr; links;) {
-    ListLinks* next = links->next;
-    PrefsLine* line = PrefsLineOf(links);
+  while (content->lines) {
+    PrefsLine* line = PrefsLineOf(content->lines);
     if (line->textOwned) RuntimeFree(line->text);
-    if (!line->inChunk) RuntimeFree(links);
-    links = next;
+    ListFree(&content->lines, line);
   }
-  while (content->lineChunks) ListFree(&content->lineChunks, ListItemOf(content->lineChunks));
-  PrefsTextFree(content->text);
+  RuntimeFree(content->text);
   *content = PrefsContent{};
 }

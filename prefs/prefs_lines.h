@@ -14,30 +14,21 @@ enum class PrefsLineKind : std::uint8_t { Group = 1, Comment = 2, Key = 3 };
 
 // One line. Pieces of a loaded file point into PrefsContent::text, cut out by zero bytes written
 // over their separators; lengths are kept because a file's text may hold zero bytes of its own.
-// A large file has a record per line, so the record is kept small: a key or value holds less
-// than kPrefsPieceLimit bytes (a longer line fails the load, a longer write is refused).
 struct PrefsLine {
-  char* key;                   // key lines only; a new line keeps its key behind the record
-  char* text;                  // the group name, the comment text or the value; zero after it
-  std::uint32_t keyLength;
-  std::uint32_t textLength;
-  std::uint32_t textCapacity;  // bytes `text` can hold before its terminator
   PrefsLineKind kind;
-  bool textOwned;              // `text` is a runtime-heap block of its own, freed with the line
-  bool inChunk;                // the record is carved from one of PrefsContent::lineChunks
+  bool textOwned;             // `text` is a runtime-heap block of its own, freed with the line
+  char* key;                  // key lines only; a new line keeps its key behind the record
+  std::size_t keyLength;
+  char* text;                 // the group name, the comment text or the value; zero after it
+  std::size_t textLength;
+  std::size_t textCapacity;   // bytes `text` can hold before its terminator
 };
-constexpr std::size_t kPrefsPieceLimit = std::size_t{1} << 32;
 
-// The loaded text's block holds this many bytes before the text, room for the UTF-8 mark and
-// its line end that a save puts in front (PrefsSaveOverText).
-constexpr std::size_t kPrefsTextHeadRoom = 8;
-
+// The content owns its text, a runtime-heap block (RuntimeAlloc) that PrefsContentRelease frees.
 struct PrefsContent {
-  char* text;                 // the loaded file text (runtime heap, PrefsTextAlloc), two zero bytes after it
+  char* text;                 // the loaded file text, two zero bytes after it
   std::size_t textLength;
   ListLinks* lines;           // first line's links; ListItemOf gives the PrefsLine
-  ListLinks* lineChunks;      // the blocks the parsed lines' records are carved from
-  std::size_t blocksApart;    // line records and values allocated one by one (added or grown)
 };
 
 inline PrefsLine* PrefsLineOf(ListLinks* links) { return static_cast<PrefsLine*>(ListItemOf(links)); }
@@ -45,10 +36,6 @@ inline PrefsLine* PrefsLineOf(ListLinks* links) { return static_cast<PrefsLine*>
 // A new zeroed line after `after` (at the front when `after` is null) with `extra` bytes behind
 // the record; null when it cannot be allocated.
 PrefsLine* PrefsLineInsert(PrefsContent* content, ListLinks* after, std::size_t extra);
-// A new zeroed line after `after` (at the front when null) whose record is carved from the
-// content's current line chunk, a new chunk being allocated when it is used up: a large file's
-// lines then cost one heap call per chunk, not one per line. Null when memory runs out.
-PrefsLine* PrefsLineAppendParsed(PrefsContent* content, ListLinks* after);
 
 // Keys match byte for byte except that A-Z and a-z match regardless of case; CR and LF in the
 // caller's key stand for blanks, as they are stored (PrefsStoreValue).

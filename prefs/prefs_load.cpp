@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "prefs/prefs_encoding.h"
-#include "prefs/prefs_scan.h"
 #include "runtime/memory.h"
 
 namespace {
@@ -14,25 +13,20 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 }  // namespace
 
 char* PrefsTextAlloc(std::size_t size) {
-  if (size > static_cast<std::size_t>(-1) - 2 - kPrefsTextHeadRoom) return nullptr;
-  auto* block = static_cast<char*>(RuntimeAlloc(kPrefsTextHeadRoom + size + 2));
-  return block ? block + kPrefsTextHeadRoom : nullptr;
-}
-
-void PrefsTextFree(char* text) {
-  if (text) RuntimeFree(text - kPrefsTextHeadRoom);
+  if (size > static_cast<std::size_t>(-1) - 2) return nullptr;
+  return static_cast<char*>(RuntimeAlloc(size + 2));
 }
 
 bool PrefsTextAdopt(PrefsContent* content, char* buffer, std::size_t size, bool hadMark) {
   if (!hadMark) {
     const std::size_t extra = Latin1ExtraBytes(buffer, size);
     if (extra) {
-      auto* grown = static_cast<char*>(RuntimeRealloc(buffer - kPrefsTextHeadRoom, kPrefsTextHeadRoom + size + extra + 2));
+      auto* grown = static_cast<char*>(RuntimeRealloc(buffer, size + extra + 2));
       if (!grown) {
-        PrefsTextFree(buffer);
+        RuntimeFree(buffer);
         return false;
       }
-      buffer = grown + kPrefsTextHeadRoom;
+      buffer = grown;
       size = Latin1ToUtf8InPlace(buffer, size);
     }
   }
@@ -52,12 +46,12 @@ bool PrefsParse(PrefsContent* content) {
   std::size_t at = 0;
   while (at < end) {
     while (at < end && IsBlank(text[at])) ++at;
-    const std::size_t lineEnd = at + PrefsFindLineEnd(text + at, end - at);
+    std::size_t lineEnd = at;
+    while (lineEnd < end && !IsLineEnd(text[lineEnd])) ++lineEnd;
     std::size_t next = lineEnd;
     while (next < end && IsLineEnd(text[next])) ++next;
     if (lineEnd > at) {
-      if (lineEnd - at >= kPrefsPieceLimit) return false;
-      PrefsLine* line = PrefsLineAppendParsed(content, last);
+      PrefsLine* line = PrefsLineInsert(content, last, 0);
       if (!line) return false;
       last = ListLinksOf(line);
       char* start = text + at;
@@ -67,26 +61,25 @@ bool PrefsParse(PrefsContent* content) {
         if (length > 1 && start[1] == ' ') from = 2;
         line->kind = PrefsLineKind::Comment;
         line->text = start + from;
-        line->textLength = static_cast<std::uint32_t>(length - from);
+        line->textLength = length - from;
       } else if (start[0] == '[') {
+        const void* close = std::memchr(start + 1, ']', length - 1);
         line->kind = PrefsLineKind::Group;
         line->text = start + 1;
-        // up to "]", or the whole rest
-        line->textLength = static_cast<std::uint32_t>(PrefsFindByte(start + 1, length - 1, ']'));
+        line->textLength = close ? static_cast<const char*>(close) - (start + 1) : length - 1;
       } else {
-        const std::size_t equalsAt = PrefsFindByte(start, length, '=');
-        const bool equals = equalsAt < length;
-        std::size_t keyLength = equalsAt;
+        const void* equals = std::memchr(start, '=', length);
+        std::size_t keyLength = equals ? static_cast<const char*>(equals) - start : length;
         line->kind = PrefsLineKind::Key;
         line->key = start;
         if (equals) {
           std::size_t from = keyLength + 1;
           while (from < length && IsBlank(start[from])) ++from;
           line->text = start + from;
-          line->textLength = static_cast<std::uint32_t>(length - from);
+          line->textLength = length - from;
         }
         while (keyLength > 0 && IsBlank(start[keyLength - 1])) --keyLength;
-        line->keyLength = static_cast<std::uint32_t>(keyLength);
+        line->keyLength = keyLength;
         start[keyLength] = '\0';
         // No "=": the empty value shares the key's terminator.
         if (!equals) line->text = start + keyLength;

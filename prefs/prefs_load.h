@@ -7,11 +7,9 @@
 
 #include "prefs/prefs_lines.h"
 
-// A runtime-heap buffer for `size` bytes of file text plus the two zero bytes put after it, in
-// a block that begins kPrefsTextHeadRoom bytes before it; null when it cannot be allocated.
+// A runtime-heap buffer for `size` bytes of file text plus the two zero bytes put after it;
+// null when it cannot be allocated. PrefsTextAdopt hands it to the content, which frees it.
 char* PrefsTextAlloc(std::size_t size);
-// Releases a buffer from PrefsTextAlloc; null is ignored.
-void PrefsTextFree(char* text);
 
 // Takes over `buffer` (from PrefsTextAlloc, `size` bytes of text read into it) as the content's
 // text: without the mark the text is ISO-8859-1 and is converted to UTF-8 first. Then parses it.
@@ -21,8 +19,7 @@ bool PrefsTextAdopt(PrefsContent* content, char* buffer, std::size_t size, bool 
 
 // Parses the content's text in place into lines appended in file order: blanks skipped, the
 // first character decides the kind, pieces cut out by writing zero bytes at their ends, and the
-// run of CR and LF ending the line skipped. False when a line block cannot be allocated or a
-// line is kPrefsPieceLimit bytes or longer.
+// run of CR and LF ending the line skipped. False when a line block cannot be allocated.
 bool PrefsParse(PrefsContent* content);
 
 // The whole load of a file's bytes held in memory: the mark check, one buffer, decode, parse.

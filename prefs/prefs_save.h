@@ -13,11 +13,3 @@
 std::size_t PrefsSavedSize(const PrefsContent& content, std::uint32_t options);
 // Writes the saved form into `out`, which holds PrefsSavedSize bytes; returns the bytes written.
 std::size_t PrefsSaveTo(const PrefsContent& content, std::uint32_t options, char* out);
-
-// The saved form built over the loaded text's own block, for a save the release of the content
-// follows (PrefsClose): no second block the size of the file is taken, and in a file this store
-// wrote every line is already where the saved form puts it. Possible when each piece taken from
-// the text lands at or before the place it is taken from and the whole fits in the block; that
-// is checked before anything moves. Returns the first byte and sets `*size`, or returns null
-// with nothing changed. After a non-null result the lines must not be read again.
-const char* PrefsSaveOverText(PrefsContent* content, std::uint32_t options, std::size_t* size);

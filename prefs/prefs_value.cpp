@@ -35,5 +35,6 @@ std::size_t PrefsFormatInteger(std::int64_t value, char* out) {
 std::string_view PrefsSkipBlanks(std::string_view value) {
   std::size_t at = 0;
   while (at < value.size() && (value[at] == ' ' || value[at] == '\t')) ++at;
-  return value.substr(at);
+  value.remove_prefix(at);
+  return value;
 }

@@ -6,6 +6,7 @@
 #include "runtime/facility_state.h"
 #include "runtime/linked_list.h"
 #include "runtime/memory.h"
+#include "runtime/scoped.h"
 #include "runtime/system_library.h"
 #include "runtime/text.h"
 
@@ -40,68 +41,19 @@ struct LauncherState {
 
 LauncherState* launcher = nullptr;
 
-// A handle this call owns until it is handed on (Release) or the call ends.
-class OwnedHandle {
- public:
-  OwnedHandle() = default;
-  ~OwnedHandle() { Close(); }
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  HANDLE* out() { return &handle_; }
-  void Reset(HANDLE handle) {
-    Close();
-    handle_ = handle;
-  }
-  HANDLE Release() {
-    HANDLE handle = handle_;
-    handle_ = nullptr;
-    return handle;
-  }
-  void Close() {
-    if (handle_) CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
-
-// A runtime-heap text buffer owned by this call.
-class HeapText {
- public:
-  explicit HeapText(std::size_t units) : units_(static_cast<wchar_t*>(RuntimeAlloc(units * sizeof(wchar_t)))) {}
-  ~HeapText() { RuntimeFree(units_); }
-  HeapText(const HeapText&) = delete;
-  HeapText& operator=(const HeapText&) = delete;
-  wchar_t* get() const { return units_; }
-
- private:
-  wchar_t* units_;
-};
-
-class LockGuard {
- public:
-  explicit LockGuard(CRITICAL_SECTION* lock) : lock_(lock) { EnterCriticalSection(lock_); }
-  ~LockGuard() { LeaveCriticalSection(lock_); }
-  LockGuard(const LockGuard&) = delete;
-  LockGuard& operator=(const LockGuard&) = delete;
-
- private:
-  CRITICAL_SECTION* lock_;
-};
-
 void CopyUnits(wchar_t*& to, const wchar_t* from, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) *to++ = from[i];
 }
+
+// A runtime-heap buffer of `units` UTF-16 units; null when it cannot be allocated.
+wchar_t* TextBuffer(std::size_t units) { return static_cast<wchar_t*>(RuntimeAlloc(units * sizeof(wchar_t))); }
 
 std::size_t Length(const wchar_t* text) { return static_cast<std::size_t>(TextLength(text)); }
 
 // The parent keeps its pipe end; a duplicate made without inheritance replaces it so that the
 // child, which inherits every inheritable handle, does not hold the parent's end open too (a
 // reader would then never see end of file). If duplication fails the first handle stays.
-void MakeNonInheritable(OwnedHandle& end) {
+void MakeNonInheritable(ScopedHandle& end) {
   HANDLE duplicate = nullptr;
   if (DuplicateHandle(GetCurrentProcess(), end.get(), GetCurrentProcess(), &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
     end.Reset(duplicate);
@@ -109,7 +61,7 @@ void MakeNonInheritable(OwnedHandle& end) {
 }
 
 // Creates a pipe with inheritable ends; the parent's end is then made non-inheritable.
-bool CreateRedirection(SECURITY_ATTRIBUTES& attributes, OwnedHandle& read, OwnedHandle& write, bool parentReads) {
+bool CreateRedirection(SECURITY_ATTRIBUTES& attributes, ScopedHandle& read, ScopedHandle& write, bool parentReads) {
   if (!CreatePipe(read.out(), write.out(), &attributes, 0)) {
     read.Release();
     write.Release();
@@ -121,7 +73,7 @@ bool CreateRedirection(SECURITY_ATTRIBUTES& attributes, OwnedHandle& read, Owned
 
 // The working directory for the shell: the given one, else the program's folder (up to and
 // including its last backslash when that is not the first character), else none.
-wchar_t* ShellDirectory(const wchar_t* program, const wchar_t* directory, HeapText& folder) {
+wchar_t* ShellDirectory(const wchar_t* program, const wchar_t* directory, wchar_t* folder) {
   if (directory && *directory) return const_cast<wchar_t*>(directory);
   const std::size_t length = Length(program);
   std::size_t last = 0;
@@ -129,10 +81,10 @@ wchar_t* ShellDirectory(const wchar_t* program, const wchar_t* directory, HeapTe
     if (program[i] == L'\\') last = i;
   }
   if (last == 0) return nullptr;
-  wchar_t* to = folder.get();
+  wchar_t* to = folder;
   CopyUnits(to, program, last + 1);
   *to = 0;
-  return folder.get();
+  return folder;
 }
 
 // A kept program's record, had before anything is started so that a launch that returns 0 has
@@ -142,12 +94,12 @@ class PendingRecord {
  public:
   explicit PendingRecord(bool wanted) : wanted_(wanted) {
     if (!wanted) return;
-    LockGuard guard(&launcher->lock);
+    const ScopedCritSec guard(&launcher->lock);
     record_ = static_cast<LaunchedProgram*>(ListAlloc(&launcher->programs, sizeof(ListLinks) + sizeof(LaunchedProgram)));
   }
   ~PendingRecord() {
     if (!record_) return;
-    LockGuard guard(&launcher->lock);
+    const ScopedCritSec guard(&launcher->lock);
     ListFree(&launcher->programs, record_);
   }
   PendingRecord(const PendingRecord&) = delete;
@@ -155,8 +107,8 @@ class PendingRecord {
 
   // False when a record was wanted and could not be had.
   bool ready() const { return !wanted_ || record_; }
-  std::int64_t HandOut(HANDLE process, std::uint32_t processId, OwnedHandle& inputWrite, OwnedHandle& outputRead,
-                       OwnedHandle& errorRead, std::uint32_t flags) {
+  std::int64_t HandOut(HANDLE process, std::uint32_t processId, ScopedHandle& inputWrite, ScopedHandle& outputRead,
+                       ScopedHandle& errorRead, std::uint32_t flags) {
     LaunchedProgram* record = record_;
     record_ = nullptr;
     record->process = process;
@@ -186,9 +138,9 @@ LaunchedProgram* FindProgram(std::int64_t program) {
 // output read end, which was made non-inheritable when it was created, so the child could not
 // receive the original. The duplicate is the child's end, closed once the child holds it. False
 // when `chainFrom` is no kept program or has no output pipe.
-bool ChainedInput(std::int64_t chainFrom, OwnedHandle& inputRead) {
+bool ChainedInput(std::int64_t chainFrom, ScopedHandle& inputRead) {
   if (chainFrom == 0) return false;
-  LockGuard guard(&launcher->lock);
+  const ScopedCritSec guard(&launcher->lock);
   const LaunchedProgram* chain = FindProgram(chainFrom);
   if (!chain || !chain->outputRead) return false;
   HANDLE duplicate = nullptr;
@@ -239,7 +191,7 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   DWORD creationFlags = NORMAL_PRIORITY_CLASS | ((flags & LaunchHidden) ? CREATE_NEW_CONSOLE : 0);
 
   // The child's ends (closed once the child holds them) and the parent's ends (kept).
-  OwnedHandle inputRead, inputWrite, outputRead, outputWrite, errorRead, errorWrite;
+  ScopedHandle inputRead, inputWrite, outputRead, outputWrite, errorRead, errorWrite;
   bool redirected = false;
 
   if ((flags & LaunchChainInput) && ChainedInput(chainFrom, inputRead)) {
@@ -272,8 +224,8 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   // the parameters only when there are any. CreateProcessW may write into it, so it is a copy.
   const std::size_t programLength = Length(program);
   const std::size_t parametersLength = Length(parameters);
-  HeapText commandLine(programLength + parametersLength + 4);
-  HeapText folder(programLength + 1);  // the shell's working folder, when it comes to that
+  const ScopedMem<wchar_t> commandLine(TextBuffer(programLength + parametersLength + 4));
+  const ScopedMem<wchar_t> folder(TextBuffer(programLength + 1));  // the shell's working folder, when it comes to that
   PendingRecord record(keep);
   if (!commandLine.get() || !folder.get() || !record.ready()) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -323,7 +275,7 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI;
   shell.lpFile = program;
   shell.lpParameters = parameters;
-  shell.lpDirectory = ShellDirectory(program, directory, folder);
+  shell.lpDirectory = ShellDirectory(program, directory, folder.get());
   shell.nShow = showMode;
   const ShellExecuteExProc shellExecute = ShellExecuteExEntry();
   if (!shellExecute || !shellExecute(&shell)) return 0;
@@ -341,7 +293,7 @@ std::int64_t ProgramLaunch(const wchar_t* program) { return ProgramLaunch(progra
 
 LaunchedProgram* ProgramRecord(std::int64_t program) {
   if (!launcher || program == 0) return nullptr;
-  LockGuard guard(&launcher->lock);
+  const ScopedCritSec guard(&launcher->lock);
   return FindProgram(program);
 }
 
@@ -394,7 +346,7 @@ void ProgramFree(std::int64_t program) {
   {
     // Found and unlinked in one go, so two threads freeing the same record cannot both close
     // its handles.
-    LockGuard guard(&launcher->lock);
+    const ScopedCritSec guard(&launcher->lock);
     LaunchedProgram* record = FindProgram(program);
     if (!record) return;
     kept = *record;

@@ -1,6 +1,7 @@
 #include "gui/gadget/brush_cache.h"
 
 #include "runtime/linked_list.h"
+#include "runtime/scoped.h"
 
 namespace {
 
@@ -16,20 +17,12 @@ struct BrushCacheState {
 };
 BrushCacheState cache{};
 
-class CacheLock {
- public:
-  CacheLock() { EnterCriticalSection(&cache.lock); }
-  ~CacheLock() { LeaveCriticalSection(&cache.lock); }
-  CacheLock(const CacheLock&) = delete;
-  CacheLock& operator=(const CacheLock&) = delete;
-};
-
 }  // namespace
 
 void BrushCacheInit() { InitializeCriticalSection(&cache.lock); }
 
 HBRUSH BrushCacheGet(std::uint32_t color) {
-  const CacheLock lock;
+  const ScopedCritSec lock(&cache.lock);
   for (ListLinks* links = cache.entries; links; links = links->next) {
     auto* entry = static_cast<BrushEntry*>(ListItemOf(links));
     if (entry->color == color) {
@@ -53,7 +46,7 @@ HBRUSH BrushCacheGet(std::uint32_t color) {
 
 void BrushCacheRelease(HBRUSH brush) {
   if (!brush) return;
-  const CacheLock lock;
+  const ScopedCritSec lock(&cache.lock);
   for (ListLinks* links = cache.entries; links; links = links->next) {
     auto* entry = static_cast<BrushEntry*>(ListItemOf(links));
     if (entry->brush != brush) continue;

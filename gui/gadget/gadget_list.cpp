@@ -11,20 +11,23 @@
 namespace {
 
 // "Orv_GadgetStack_%I64i" from the program's instance handle (GetModuleHandleW(nullptr) names
-// the executable, whichever module asks). Formatted once: GadgetListProc reads it for every
-// message.
-const wchar_t* ListPropertyName() {
-  static wchar_t units[48];
-  if (!units[0]) FormatText(units, std::size(units), L"Orv_GadgetStack_%I64i", reinterpret_cast<long long>(GetModuleHandleW(nullptr)));
-  return units;
-}
+// the executable, whichever module asks), formatted on first use.
+wchar_t listPropertyName[48];
+PropertyMemo listMemo{listPropertyName, nullptr, nullptr};
 
-PropertyMemo listMemo{};
+// The gadget-list property's memo, which GadgetListProc reads for every message.
+PropertyMemo* ListMemo() {
+  if (!listPropertyName[0]) {
+    FormatText(listPropertyName, std::size(listPropertyName), L"Orv_GadgetStack_%I64i",
+               reinterpret_cast<long long>(GetModuleHandleW(nullptr)));
+  }
+  return &listMemo;
+}
 
 }  // namespace
 
 GadgetListRecord* GadgetListOf(HWND window) {
-  return static_cast<GadgetListRecord*>(PropertyMemoGet(&listMemo, window, ListPropertyName()));
+  return static_cast<GadgetListRecord*>(PropertyMemoGet(ListMemo(), window));
 }
 
 HWND GadgetListUse(HWND window) {
@@ -45,7 +48,7 @@ HWND GadgetListUse(HWND window) {
   if (!record) return previous;
   record->window = window;
   record->savedParent = window;
-  if (!PropertyMemoSet(&listMemo, window, ListPropertyName(), record)) {
+  if (!PropertyMemoSet(ListMemo(), window, record)) {
     RuntimeFree(record);
     return previous;
   }
@@ -62,7 +65,7 @@ LRESULT CALLBACK GadgetListProc(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == WM_NCDESTROY) {
     GadgetState* state = GadgetStateGet();
     if (state && state->currentParent == window) state->currentParent = nullptr;
-    PropertyMemoRemove(&listMemo, window, ListPropertyName());
+    PropertyMemoRemove(ListMemo(), window);
     RuntimeFree(record);
   }
   return CallWindowProcW(previous, window, message, wParam, lParam);

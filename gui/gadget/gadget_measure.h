@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "runtime/scoped.h"
+
 // GetDC(control) with the font from WM_GETFONT selected; restored and released on destruction.
 class ControlFontDC {
  public:
@@ -13,11 +15,10 @@ class ControlFontDC {
   ~ControlFontDC();
   ControlFontDC(const ControlFontDC&) = delete;
   ControlFontDC& operator=(const ControlFontDC&) = delete;
-  HDC dc() const { return dc_; }
+  HDC dc() const { return dc_.get(); }
 
  private:
-  HWND control_;
-  HDC dc_;
+  ScopedGetDC dc_;
   HGDIOBJ previousFont_;
 };
 
@@ -26,13 +27,12 @@ class ControlFontDC {
 class ControlText {
  public:
   explicit ControlText(HWND control);
-  ~ControlText();
   ControlText(const ControlText&) = delete;
   ControlText& operator=(const ControlText&) = delete;
-  const wchar_t* units() const { return units_; }
+  const wchar_t* units() const { return units_.get(); }
   int length() const { return length_; }
 
  private:
-  wchar_t* units_;
   int length_;
+  ScopedMem<wchar_t> units_;
 };

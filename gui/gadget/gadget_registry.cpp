@@ -138,10 +138,12 @@ std::int64_t GadgetRegister(ObjectNumber number, GadgetRecord* record, HWND cont
 
 GadgetRecord* GadgetFromHandle(HWND control) {
   if (!control || !registry.table) return nullptr;
-  // "Orv_ID" is set before the window ID and removed after it (GadgetRegister, TearDown), so
-  // whenever the ID names a gadget that owns this very control, the property names it too:
-  // the record answers without reading the property, which costs a server round trip on Wine.
-  // A plain child whose ID happens to be a gadget number is not that gadget's control.
+  // The window ID only names a candidate; what makes the answer right is that the record's
+  // control is this very handle. A record holds its control from GadgetRegister until the
+  // control's WM_NCDESTROY (TearDown), so its control is a live window, and no other window has
+  // that handle meanwhile: a plain child whose ID happens to be a gadget number, or a control
+  // given a gadget's ID by someone else, fails the check. "Orv_ID", a server round trip on
+  // Wine, need not be read.
   const ObjectNumber identity = GetWindowLongPtrW(control, GWLP_ID);
   auto* record = static_cast<GadgetRecord*>(ObjectTableLookup(registry.table, identity));
   return record && record->control == control ? record : nullptr;

@@ -1,6 +1,7 @@
 #include "gui/graphics/image_drawing.h"
 
 #include "runtime/common_controls.h"
+#include "runtime/scoped.h"
 #include "runtime/system_library.h"
 
 namespace {
@@ -17,27 +18,10 @@ struct ImageDrawing {
 };
 ImageDrawing drawing{};
 
-// A system library loaded only for one question, freed when the question has been asked.
-class LibraryForQuery {
- public:
-  explicit LibraryForQuery(const wchar_t* name) : module_(SystemLibraryLoad(name)) {}
-  ~LibraryForQuery() {
-    if (module_) FreeLibrary(module_);
-  }
-  LibraryForQuery(const LibraryForQuery&) = delete;
-  LibraryForQuery& operator=(const LibraryForQuery&) = delete;
-  template <typename Proc>
-  Proc Find(const char* name) const {
-    return SystemLibraryEntry<Proc>(module_, name);
-  }
-
- private:
-  HMODULE module_;
-};
-
 bool AppThemed() {
-  const LibraryForQuery uxtheme(L"uxtheme.dll");
-  const auto isAppThemed = uxtheme.Find<IsAppThemedProc>("IsAppThemed");
+  // uxtheme is loaded only for this one question.
+  const ScopedLibrary uxtheme(SystemLibraryLoad(L"uxtheme.dll"));
+  const auto isAppThemed = SystemLibraryEntry<IsAppThemedProc>(uxtheme.get(), "IsAppThemed");
   return isAppThemed && isAppThemed();
 }
 

@@ -7,6 +7,7 @@
 
 #include "gui/requester/modal_ownership.h"
 #include "runtime/memory.h"
+#include "runtime/scoped.h"
 
 namespace {
 
@@ -38,19 +39,6 @@ wchar_t* HeapCopy(const wchar_t* text) {
   if (copy) std::memcpy(copy, text, units * sizeof(wchar_t));
   return copy;
 }
-
-// The heap copies of one call's texts, freed when the call returns.
-class TextCopy {
- public:
-  explicit TextCopy(const wchar_t* text) : units_(HeapCopy(text)) {}
-  ~TextCopy() { RuntimeFree(units_); }
-  TextCopy(const TextCopy&) = delete;
-  TextCopy& operator=(const TextCopy&) = delete;
-  const wchar_t* get() const { return units_; }
-
- private:
-  wchar_t* units_;
-};
 
 void EnsureFont() {
   if (requester.font) return;
@@ -161,9 +149,10 @@ void ModalLoop(HWND dialog, HACCEL accelerators) {
 }  // namespace
 
 Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* defaultText, int flags, bool* shown) {
-  const TextCopy titleCopy(title);
-  const TextCopy promptCopy(prompt);
-  const TextCopy defaultCopy(defaultText);
+  // Heap copies of the caller's texts, freed when the call returns.
+  const ScopedMem<wchar_t> titleCopy(HeapCopy(title));
+  const ScopedMem<wchar_t> promptCopy(HeapCopy(prompt));
+  const ScopedMem<wchar_t> defaultCopy(HeapCopy(defaultText));
   HINSTANCE instance = GetModuleHandleW(nullptr);
 
   EnsureFont();

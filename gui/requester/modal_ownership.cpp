@@ -6,7 +6,9 @@ namespace {
 
 ModalEntry* EntryOf(ListLinks* links) { return static_cast<ModalEntry*>(ListItemOf(links)); }
 
-BOOL CALLBACK RecordWindow(HWND window, LPARAM foreground) {
+// EnumWindows callback: records each visible window of this thread, and disables it unless it is
+// the foreground window (the owner, which the requester disables itself).
+BOOL CALLBACK RecordAndDisableWindow(HWND window, LPARAM foreground) {
   if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId() || !IsWindowVisible(window)) {
     return TRUE;
   }
@@ -36,7 +38,7 @@ HWND ModalOwner() {
 }
 
 void ModalBegin() {
-  EnumWindows(RecordWindow, reinterpret_cast<LPARAM>(GetForegroundWindow()));
+  EnumWindows(RecordAndDisableWindow, reinterpret_cast<LPARAM>(GetForegroundWindow()));
   const DWORD thread = GetCurrentThreadId();
   for (ListLinks* links = modalList; links; links = links->next) {
     const ModalEntry* entry = EntryOf(links);

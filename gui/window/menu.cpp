@@ -9,14 +9,14 @@ namespace {
 constexpr std::uint32_t kMenuTableCapacity = 16;
 constexpr int kMenuStackDepth = 64;
 
-const wchar_t kMenuCallbackProperty[] = L"orv_menu_callback";
-// The subclassed window's previous procedure, which MenuWindowProc needs for every message.
-PropertyMemo callbackMemo{};
+// "orv_menu_callback": the subclassed window's previous procedure, which MenuWindowProc needs
+// for every message.
+PropertyMemo callbackMemo{L"orv_menu_callback", nullptr, nullptr};
 
 struct MenuRecord {
   HMENU bar;  // first: a record is alive while it is non-null
   HWND window;
-  bool redrawPending;  // the attached bar changed since it was last drawn (MenuBarsRedraw)
+  bool barRedrawDue;  // the attached bar changed since it was last drawn (MenuBarsRedraw)
 };
 
 struct MenuState {
@@ -25,7 +25,7 @@ struct MenuState {
   HMENU fill;
   HMENU parents[kMenuStackDepth];
   std::int32_t depth;
-  bool redrawsPending;  // some record's redrawPending is set
+  bool anyBarRedrawDue;  // some record's barRedrawDue is set
 };
 
 MenuState* menuState = nullptr;
@@ -52,19 +52,19 @@ void ReleaseMenuRecord(std::int64_t number, MenuRecord* record) {
 // that waits for MenuBarsRedraw, because every SetMenu or DrawMenuBar recomputes and repaints
 // the window's frame (a resize and a caption repaint under Wine), and a menu is built one
 // title and item at a time.
-void ShowChangedBar(MenuRecord* record, bool barChanged) {
+void AttachBarOrMarkRedraw(MenuRecord* record, bool barChanged) {
   if (!record || !record->window) return;
   if (GetMenu(record->window) != record->bar) {
     SetMenu(record->window, record->bar);
-    record->redrawPending = false;
+    record->barRedrawDue = false;
   } else if (barChanged) {
-    record->redrawPending = true;
-    menuState->redrawsPending = true;
+    record->barRedrawDue = true;
+    menuState->anyBarRedrawDue = true;
   }
 }
 
 LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(PropertyMemoGet(&callbackMemo, window, kMenuCallbackProperty));
+  auto previous = reinterpret_cast<WNDPROC>(PropertyMemoGet(&callbackMemo, window));
   if (message == WM_NCDESTROY) {
     // Windows destroys the attached bar with the window; its records go with it. A bar
     // detached by MenuHide is not the window's menu now and keeps its record.
@@ -75,7 +75,7 @@ LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (record->bar == attached) ReleaseMenuRecord(number, record);
       }
     }
-    PropertyMemoRemove(&callbackMemo, window, kMenuCallbackProperty);
+    PropertyMemoRemove(&callbackMemo, window);
   }
   if (!previous) return DefWindowProcW(window, message, wParam, lParam);
   return CallWindowProcW(previous, window, message, wParam, lParam);
@@ -103,15 +103,15 @@ std::int64_t MenuCreate(std::int64_t number, HWND window) {
   record->window = window;
   menuState->current = record;
   menuState->fill = bar;
-  if (window && !PropertyMemoGet(&callbackMemo, window, kMenuCallbackProperty)) {
+  if (window && !PropertyMemoGet(&callbackMemo, window)) {
     // The property comes first: MenuWindowProc hands every message to the procedure it names,
     // and a window subclassed without it would have all its messages end in DefWindowProcW.
     // The procedure is read before it is replaced (GetWindowLongPtrW), so that it is in place
     // before the subclass takes its first message.
     const LONG_PTR previous = GetWindowLongPtrW(window, GWLP_WNDPROC);
-    if (previous && PropertyMemoSet(&callbackMemo, window, kMenuCallbackProperty, reinterpret_cast<HANDLE>(previous)) &&
+    if (previous && PropertyMemoSet(&callbackMemo, window, reinterpret_cast<HANDLE>(previous)) &&
         !SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWindowProc))) {
-      PropertyMemoRemove(&callbackMemo, window, kMenuCallbackProperty);  // not subclassed after all
+      PropertyMemoRemove(&callbackMemo, window);  // not subclassed after all
     }
   }
   return dynamic ? number : reinterpret_cast<std::int64_t>(bar);
@@ -135,31 +135,31 @@ void MenuAddTitle(const wchar_t* title) {
   menuState->parents[menuState->depth++] = menuState->fill;
   const bool barChanged = menuState->fill == (current ? current->bar : nullptr);
   menuState->fill = dropDown;
-  ShowChangedBar(current, barChanged);
+  AttachBarOrMarkRedraw(current, barChanged);
 }
 
 void MenuAddItem(std::int32_t item, const wchar_t* text) {
   if (!menuState) return;
   AppendMenuW(menuState->fill, MF_STRING, static_cast<UINT_PTR>(static_cast<UINT>(item)), text ? text : L"");
   MenuRecord* current = menuState->current;
-  ShowChangedBar(current, current && menuState->fill == current->bar);
+  AttachBarOrMarkRedraw(current, current && menuState->fill == current->bar);
 }
 
 void MenuHide(std::int64_t number, std::int64_t hide) {
   MenuRecord* record = MenuRecordOf(number);
   if (!record || !record->window) return;
   SetMenu(record->window, hide ? nullptr : record->bar);
-  record->redrawPending = false;  // SetMenu has drawn the frame anew, with or without the bar
+  record->barRedrawDue = false;  // SetMenu has drawn the frame anew, with or without the bar
 }
 
 void MenuBarsRedraw() {
-  if (!menuState || !menuState->redrawsPending) return;
-  menuState->redrawsPending = false;
+  if (!menuState || !menuState->anyBarRedrawDue) return;
+  menuState->anyBarRedrawDue = false;
   ObjectTableFirst(menuState->table);
   std::int64_t number = 0;
   while (auto* record = static_cast<MenuRecord*>(ObjectTableNext(menuState->table, &number))) {
-    if (!record->redrawPending) continue;
-    record->redrawPending = false;
+    if (!record->barRedrawDue) continue;
+    record->barRedrawDue = false;
     if (record->window && GetMenu(record->window) == record->bar) DrawMenuBar(record->window);
   }
 }

@@ -12,6 +12,10 @@ void MenusInit();
 
 // Returns the bar's handle, or for number -1 the new menu's number; 0 on failure.
 std::int64_t MenuCreate(std::int64_t number, HWND window);
+// A title added to a bar that is not the window's menu yet attaches the bar at once. One added to
+// a bar already attached is drawn before the next EventWait reads a message (MenuBarsRedraw):
+// until then the bar is not laid out again, and GetMenuItemRect gives the new title an empty
+// rectangle.
 void MenuAddTitle(const wchar_t* title);
 void MenuAddItem(std::int32_t item, const wchar_t* text);
 void MenuHide(std::int64_t number, std::int64_t hide);

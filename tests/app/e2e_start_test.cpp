@@ -190,8 +190,10 @@ TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZ
     EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == movedAgain; }, 5000))
         << "after a second move the file holds " << Shown(PrefsOnDisk());
 
-    // Closing saves the position too: a file changed meanwhile gets it back.
-    ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), SettledPrefs("1", "2")));
+    // Closing saves the position too: a file changed meanwhile gets it back. The file can read
+    // as moved before the tool has closed it (the bytes are written before SetEndOfFile and
+    // CloseHandle), and while open it shares reading only, so the write is retried.
+    ASSERT_TRUE(wintest::WaitUntil([&] { return wintest::WriteFileBytes(PrefsPath(), SettledPrefs("1", "2")); }, 5000));
     ASSERT_TRUE(tooltest::ClickCloseBox(main, [&] { return !run.Running(); })) << "the close box did not end the tool";
     DWORD code = 99;
     ASSERT_TRUE(run.WaitExit(5000, &code));

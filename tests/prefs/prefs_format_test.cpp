@@ -13,7 +13,6 @@
 #include "prefs/prefs_lines.h"
 #include "prefs/prefs_load.h"
 #include "prefs/prefs_save.h"
-#include "prefs/prefs_scan.h"
 #include "prefs/prefs_value.h"
 #include "tests/prefs/prefs_test_support.h"
 
@@ -287,22 +286,6 @@ TEST(PrefsLines, ValueStorageIsReusedWhenTheNewValueFits) {
   EXPECT_EQ(LoadLines(Saved(*loaded)), (std::vector<Line>{Key("RebootX", "12345678"), Key("k", "")}));
 }
 
-TEST(PrefsLines, AKeyOrValueOfFourGibibytesIsRefusedWithNothingChanged) {
-  // Refused before a byte is read, so a view of that size over a short text is safe here.
-  const char* const small = "x";
-  const std::string_view huge(small, kPrefsPieceLimit);
-  const struct {
-    const char* what;
-    std::string_view key;
-    std::string_view value;
-  } cases[] = {{"value", "k", huge}, {"key", huge, "v"}};
-  for (const auto& c : cases) {
-    Loaded loaded("k = 1");
-    EXPECT_FALSE(PrefsStoreValue(&*loaded, c.key, c.value)) << c.what;
-    EXPECT_EQ(LinesOf(*loaded), (std::vector<Line>{Key("k", "1")})) << c.what;
-  }
-}
-
 // --- numbers ---
 
 TEST(PrefsValue, ReadsIntegersAsI64d) {
@@ -394,56 +377,5 @@ TEST(PrefsEncoding, MarkAndLatin1Expansion) {
   EXPECT_EQ(Shown(std::string(buffer, 6)), Shown("a\xC3\xA9" "b\xC3\xBF"));
 }
 
-
-// The word-at-a-time scans against the plain byte rule, for the sought byte at every place of a
-// text longer than four words, amid high bytes and near-misses (one bit off the sought byte).
-TEST(PrefsScan, WordScansAgreeWithTheByteRuleAtEveryPlace) {
-  const std::string fillers[] = {std::string(70, 'a'), std::string(70, '\xFF'), std::string(70, '\x80'),
-                                 std::string(70, '\x0C'), std::string(70, '<')};
-  for (const std::string& filler : fillers) {
-    for (std::size_t place = 0; place <= filler.size(); ++place) {
-      for (char sought : {'\r', '\n', '='}) {
-        std::string text = filler;
-        if (place < text.size()) text[place] = sought;
-        const std::size_t expected = text.find_first_of(sought == '=' ? "=" : "\r\n");
-        const std::size_t want = expected == std::string::npos ? text.size() : expected;
-        const std::size_t got =
-            sought == '=' ? PrefsFindByte(text.data(), text.size(), '=') : PrefsFindLineEnd(text.data(), text.size());
-        ASSERT_EQ(got, want) << "filler " << Shown(filler.substr(0, 1)) << ", " << Shown(std::string(1, sought))
-                             << " at " << place;
-      }
-      std::size_t high = 0;
-      for (char c : filler.substr(0, place)) high += static_cast<unsigned char>(c) >> 7;
-      ASSERT_EQ(PrefsCountHighBytes(filler.data(), place), high) << "first " << place << " bytes";
-    }
-  }
-}
-
-// Lines are carved from chunks of records: a file of more lines than one chunk holds keeps every
-// line in order, and a key added afterwards (a record of its own) joins them.
-TEST(PrefsLines, AFileOfManyChunksKeepsEveryLineInOrder) {
-  std::string bytes;
-  for (int n = 0; n < 1500; ++n) {
-    bytes.append("k").append(std::to_string(n)).append(" = ").append(std::to_string(n * 3)).append("\r\n");
-  }
-  PrefsContent content{};
-  ASSERT_TRUE(PrefsLoadBytes(&content, bytes.data(), bytes.size()));
-  ASSERT_TRUE(PrefsStoreValue(&content, "added", "x"));
-  ASSERT_TRUE(PrefsStoreValue(&content, "k700", "a value longer than the one in place"));
-  int n = 0;
-  for (ListLinks* links = content.lines; links; links = links->next, ++n) {
-    const PrefsLine* line = PrefsLineOf(links);
-    const std::string key(line->key, line->keyLength);
-    const std::string value(line->text, line->textLength);
-    if (n == 1500) {
-      EXPECT_EQ(key, "added");
-    } else {
-      ASSERT_EQ(key, std::string("k").append(std::to_string(n)));
-      EXPECT_EQ(value, n == 700 ? "a value longer than the one in place" : std::to_string(n * 3));
-    }
-  }
-  EXPECT_EQ(n, 1501);
-  PrefsContentRelease(&content);
-}
 
 }  // namespace

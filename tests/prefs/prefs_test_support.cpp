@@ -60,10 +60,10 @@ void BuildContent(PrefsContent* content, const std::vector<Line>& lines) {
     made->kind = line.kind;
     made->key = reinterpret_cast<char*>(made + 1);
     if (!line.key.empty()) std::memcpy(made->key, line.key.data(), line.key.size());
-    made->keyLength = static_cast<std::uint32_t>(line.key.size());
+    made->keyLength = line.key.size();
     made->text = Copy(line.text);
     made->textOwned = true;
-    made->textLength = made->textCapacity = static_cast<std::uint32_t>(line.text.size());
+    made->textLength = made->textCapacity = line.text.size();
   }
 }
 

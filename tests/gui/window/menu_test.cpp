@@ -130,10 +130,12 @@ TEST_F(MenuTest, ATitleAddedToTheShownBarGetsItsPlaceByTheNextEventWait) {
   CollectEvents(100);
   MenuAddTitle(L"Help");
   EXPECT_EQ(GetMenu(window_), bar_) << "the bar stays attached";
-  PostMessageW(window_, WM_NULL, 0, 0);  // the program's next EventWait
-  CollectEvents(100);
   RECT file{};
   RECT help{};
+  ASSERT_TRUE(GetMenuItemRect(window_, bar_, 1, &help));
+  EXPECT_LE(help.right, help.left) << "Help is not laid out before the next EventWait";
+  PostMessageW(window_, WM_NULL, 0, 0);  // the program's next EventWait
+  CollectEvents(100);
   ASSERT_TRUE(GetMenuItemRect(window_, bar_, 0, &file));
   ASSERT_TRUE(GetMenuItemRect(window_, bar_, 1, &help));
   EXPECT_GT(help.right, help.left) << "Help is laid out on the bar";
