@@ -314,30 +314,30 @@ void ProgramWaitForChildren(std::int64_t program, std::uint32_t milliseconds) {
   FILETIME programStart{};
   FILETIME unused[3]{};
   if (!GetProcessTimes(record->process, &programStart, &unused[0], &unused[1], &unused[2])) return;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return;
-  HANDLE children[MAXIMUM_WAIT_OBJECTS];
+  const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (snapshot.get() == INVALID_HANDLE_VALUE) return;
+  ScopedHandle children[MAXIMUM_WAIT_OBJECTS];
+  HANDLE waited[MAXIMUM_WAIT_OBJECTS];
   DWORD count = 0;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && count < MAXIMUM_WAIT_OBJECTS;
-       more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && count < MAXIMUM_WAIT_OBJECTS;
+       more = Process32NextW(snapshot.get(), &entry)) {
     if (entry.th32ParentProcessID != record->processId) continue;
-    HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-    if (!child) continue;
+    children[count].Reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    if (!children[count].get()) continue;
     // The kept handle holds the program's id, but a process that began before the program may
     // name it as parent: an orphan of the id's earlier owner, which is none of ours.
     FILETIME childStart{};
-    if (GetProcessTimes(child, &childStart, &unused[0], &unused[1], &unused[2]) &&
+    if (GetProcessTimes(children[count].get(), &childStart, &unused[0], &unused[1], &unused[2]) &&
         CompareFileTime(&childStart, &programStart) >= 0) {
-      children[count++] = child;
+      waited[count] = children[count].get();
+      ++count;
     } else {
-      CloseHandle(child);
+      children[count].Close();
     }
   }
-  CloseHandle(snapshot);
-  if (count > 0) WaitForMultipleObjects(count, children, TRUE, milliseconds);
-  for (DWORD i = 0; i < count; ++i) CloseHandle(children[i]);
+  if (count > 0) WaitForMultipleObjects(count, waited, TRUE, milliseconds);
 }
 
 void ProgramFree(std::int64_t program) {
