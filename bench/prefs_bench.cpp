@@ -67,6 +67,18 @@ bool WriteAll(const std::wstring& path, const std::string& bytes) {
   return ok;
 }
 
+// Reads an open file whole into `buffer` and writes the bytes read back over it, as a save
+// without the store does.
+void ReadAndWriteBack(HANDLE file, char* buffer, DWORD capacity) {
+  DWORD got = 0;
+  ReadFile(file, buffer, capacity, &got, nullptr);
+  LARGE_INTEGER zero{};
+  SetFilePointerEx(file, zero, nullptr, FILE_BEGIN);
+  DWORD wrote = 0;
+  WriteFile(file, buffer, got, &wrote, nullptr);
+  SetEndOfFile(file);
+}
+
 // What a save without the store costs: read the file whole into a buffer of its own, as any
 // reader must, and write the same bytes back.
 double RawReadWrite(const std::wstring& path) {
@@ -77,13 +89,7 @@ double RawReadWrite(const std::wstring& path) {
   LARGE_INTEGER size{};
   GetFileSizeEx(file, &size);
   auto* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, static_cast<std::size_t>(size.QuadPart)));
-  DWORD got = 0;
-  ReadFile(file, buffer, static_cast<DWORD>(size.QuadPart), &got, nullptr);
-  LARGE_INTEGER zero{};
-  SetFilePointerEx(file, zero, nullptr, FILE_BEGIN);
-  DWORD wrote = 0;
-  WriteFile(file, buffer, got, &wrote, nullptr);
-  SetEndOfFile(file);
+  ReadAndWriteBack(file, buffer, static_cast<DWORD>(size.QuadPart));
   CloseHandle(file);
   HeapFree(GetProcessHeap(), 0, buffer);
   return Now() - start;
@@ -97,13 +103,7 @@ double RawToolSaves(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return -1;
-    DWORD got = 0;
-    ReadFile(file, buffer, sizeof buffer, &got, nullptr);
-    LARGE_INTEGER zero{};
-    SetFilePointerEx(file, zero, nullptr, FILE_BEGIN);
-    DWORD wrote = 0;
-    WriteFile(file, buffer, got, &wrote, nullptr);
-    SetEndOfFile(file);
+    ReadAndWriteBack(file, buffer, sizeof buffer);
     CloseHandle(file);
   }
   return Now() - start;

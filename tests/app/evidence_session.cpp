@@ -44,6 +44,18 @@ std::vector<recorder::Record> RecordTail::Take() {
   return records;
 }
 
+std::vector<recorder::Record> RecordTail::WaitTake(DWORD milliseconds) {
+  std::vector<recorder::Record> records;
+  wintest::WaitUntil(
+      [&] {
+        std::vector<recorder::Record> more = Take();
+        records.insert(records.end(), more.begin(), more.end());
+        return !records.empty();
+      },
+      milliseconds);
+  return records;
+}
+
 std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) {
   std::vector<std::wstring> arguments;
   int count = 0;

@@ -24,6 +24,8 @@ class RecordTail {
   explicit RecordTail(std::wstring path) : path_(std::move(path)) {}
   // The whole records that arrived since the last call, oldest first.
   std::vector<recorder::Record> Take();
+  // The same, once at least one has arrived; empty when none came within `milliseconds`.
+  std::vector<recorder::Record> WaitTake(DWORD milliseconds);
 
  private:
   std::wstring path_;

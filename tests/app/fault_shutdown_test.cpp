@@ -225,15 +225,8 @@ TEST_F(GeneratedValuesTest, EveryFieldTextArrivesAsExactlyOneArgument) {
     } else {
       wintest::PressKey(VK_RETURN);
     }
-    std::vector<recorder::Record> records;
-    ASSERT_TRUE(wintest::WaitUntil(
-        [&] {
-          auto more = tail.Take();
-          records.insert(records.end(), more.begin(), more.end());
-          return !records.empty();
-        },
-        20000))
-        << "request " << i << ": shutdown.exe was not run";
+    const std::vector<recorder::Record> records = tail.WaitTake(20000);
+    ASSERT_FALSE(records.empty()) << "request " << i << ": shutdown.exe was not run";
     ASSERT_TRUE(wintest::WaitUntil([&] { return evidence::FormIsReset(main_); }, 10000)) << "request " << i;
     const std::vector<std::wstring> expected = ExpectedArgv(request.name, request.timeout, request.notice);
     const std::vector<std::wstring> got = evidence::SplitCommandLine(records.front().commandLine);

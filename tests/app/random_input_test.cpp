@@ -220,15 +220,8 @@ class RandomRun {
       if (!tail_.Take().empty()) return Fail("shutdown.exe ran for an incomplete form");
       return true;
     }
-    std::vector<recorder::Record> records;
-    const bool recorded = wintest::WaitUntil(
-        [&] {
-          auto more = tail_.Take();
-          records.insert(records.end(), more.begin(), more.end());
-          return !records.empty();
-        },
-        10000);
-    if (!recorded) return Fail("shutdown.exe was not run");
+    std::vector<recorder::Record> records = tail_.WaitTake(10000);
+    if (records.empty()) return Fail("shutdown.exe was not run");
     if (!wintest::WaitUntil([&] { return evidence::FormIsReset(main_); }, 5000)) return Fail("the form was not reset");
     auto more = tail_.Take();
     records.insert(records.end(), more.begin(), more.end());

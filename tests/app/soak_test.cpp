@@ -164,15 +164,8 @@ TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
     } else {
       evidence::PostSubmit(main_);
     }
-    std::vector<recorder::Record> records;
-    const bool recorded = wintest::WaitUntil(
-        [&] {
-          auto more = tail.Take();
-          records.insert(records.end(), more.begin(), more.end());
-          return !records.empty();
-        },
-        30000);
-    if (!recorded) {
+    std::vector<recorder::Record> records = tail.WaitTake(30000);
+    if (records.empty()) {
       ADD_FAILURE() << "submit " << i << (byKey ? " (Enter)" : " (Submit)") << ": shutdown.exe was not run";
       return false;
     }
