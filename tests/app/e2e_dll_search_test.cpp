@@ -63,7 +63,7 @@ TEST(DllSearch, CopiesBesideTheProgramAreNeverLoadedAndTheCommonControlsAreVersi
     ASSERT_TRUE(wintest::WriteFileBytes(work.File(L"reboot.prefs"),
                                         tooltest::PrefsBytes({{"FirstRun", "0"}, {"RebootX", "30"}, {"RebootY", "40"}})));
     ToolRun run(app.path(), work.path(), build.program);
-    ASSERT_TRUE(run.started());
+    ASSERT_TRUE(run.started()) << run.startFailure();
     HWND main = run.WaitMainWindow();
     ASSERT_NE(nullptr, main) << "no main window";
     // The About box is the tool's one message box, the common controls' and themes' other user.

@@ -51,7 +51,7 @@ using StartTest = ToolTest;
 
 TEST_F(StartTest, FirstStartAsksThreeTimesBeforeTheWindowAndStoresTheAnswersScrambled) {
   ToolRun run(app_.path(), work_.path());
-  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.started()) << run.startFailure();
 
   HWND domain = run.WaitWindow(L"InputRequester", L"Domain required");
   ASSERT_NE(nullptr, domain) << "no domain prompt";

@@ -142,7 +142,7 @@ class PrefsFaultTest : public testing::Test {
 
   void Start() {
     run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
-    ASSERT_TRUE(run_->started());
+    ASSERT_TRUE(run_->started()) << run_->startFailure();
     main_ = run_->WaitMainWindow(20000);
     ASSERT_NE(nullptr, main_) << "no main window (a credential prompt would mean the file was taken as absent)";
   }

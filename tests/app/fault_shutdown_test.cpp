@@ -37,7 +37,7 @@ class ShutdownFaultTest : public testing::Test {
   }
   void Start() {
     run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
-    ASSERT_TRUE(run_->started());
+    ASSERT_TRUE(run_->started()) << run_->startFailure();
     main_ = run_->WaitMainWindow();
     ASSERT_NE(nullptr, main_);
   }

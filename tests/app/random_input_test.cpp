@@ -119,8 +119,9 @@ class RandomRun {
 
   // A first start answers the three questions at random: typed and Enter, or Escape.
   bool Start(bool first) {
+    run_.reset();
     run_ = std::make_unique<ToolRun>(app_.path(), work_.path());
-    if (!run_->started()) return Fail("the tool did not start");
+    if (!run_->started()) return Fail("the tool did not start: " + run_->startFailure());
     if (first) {
       for (const wchar_t* title : kPrompts) {
         const bool answered = Below(3) != 0 ? tooltest::AnswerInput(*run_, title, RandomText(8))

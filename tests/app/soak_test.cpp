@@ -68,7 +68,7 @@ class SoakTest : public testing::Test {
     ASSERT_TRUE(evidence::InstallFastRecorder()) << "cannot install the fast stand-in";
     ASSERT_TRUE(wintest::WriteFileBytes(work_.File(L"reboot.prefs"), tooltest::SettledPrefs("30", "40")));
     run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
-    ASSERT_TRUE(run_->started());
+    ASSERT_TRUE(run_->started()) << run_->startFailure();
     main_ = run_->WaitMainWindow();
     ASSERT_NE(nullptr, main_) << "no main window";
     linuxPid_ = wineproc::LinuxProcessOf(app_.File(L"RebootPC.exe"));

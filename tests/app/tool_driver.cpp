@@ -34,6 +34,16 @@ std::wstring SystemFolder() {
   return std::wstring(folder, length);
 }
 
+// Whether `copy` is what CopyFileW made of `original`: the same size and last write time.
+bool SameCopy(const std::wstring& original, const std::wstring& copy) {
+  WIN32_FILE_ATTRIBUTE_DATA from{};
+  WIN32_FILE_ATTRIBUTE_DATA to{};
+  return GetFileAttributesExW(original.c_str(), GetFileExInfoStandard, &from) != FALSE &&
+         GetFileAttributesExW(copy.c_str(), GetFileExInfoStandard, &to) != FALSE &&
+         from.nFileSizeLow == to.nFileSizeLow && from.nFileSizeHigh == to.nFileSizeHigh &&
+         CompareFileTime(&from.ftLastWriteTime, &to.ftLastWriteTime) == 0;
+}
+
 struct EnumSearch {
   DWORD processId;
   const wchar_t* className;
@@ -123,15 +133,29 @@ std::string Utf8(const std::wstring& text) {
 
 ToolRun::ToolRun(const std::wstring& appFolder, const std::wstring& workFolder, const std::wstring& build) {
   const std::wstring program = appFolder + L"\\RebootPC.exe";
-  // The copy an earlier run started from may still be in use for a moment after that process
-  // has ended (its image is unmapped as the process is torn down).
-  if (!wintest::WaitUntil([&] { return CopyFileW(build.c_str(), program.c_str(), FALSE) != FALSE; }, 5000)) return;
+  // A restart in the same folder starts the copy already there. Overwriting it can fail for a
+  // moment after the earlier run ended, while its image is still being unmapped.
+  if (!SameCopy(build, program) &&
+      !wintest::WaitUntil([&] { return CopyFileW(build.c_str(), program.c_str(), FALSE) != FALSE; }, 5000)) {
+    startFailure_ = "copying the program failed, error " + std::to_string(GetLastError());
+    return;
+  }
   std::wstring commandLine = L"\"" + program + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION created{};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(),
-                      &startup, &created)) {
+  // Now and then Wine 8 loses a new process before it has reported its start to the server (seen
+  // twice in some hundreds of restarts): CreateProcessW then fails with ERROR_INTERNAL_ERROR,
+  // before any code of the program has run. A user would start it again; so does the test.
+  DWORD error = ERROR_INTERNAL_ERROR;
+  for (int attempt = 0; attempt < 3 && error == ERROR_INTERNAL_ERROR; ++attempt) {
+    error = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           workFolder.c_str(), &startup, &created)
+                ? ERROR_SUCCESS
+                : GetLastError();
+  }
+  if (error != ERROR_SUCCESS) {
+    startFailure_ = "CreateProcessW failed, error " + std::to_string(error);
     return;
   }
   CloseHandle(created.hThread);

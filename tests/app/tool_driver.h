@@ -61,6 +61,8 @@ class ToolRun {
   ToolRun& operator=(const ToolRun&) = delete;
 
   bool started() const { return process_ != nullptr; }
+  // Why the tool did not start: the step that failed and its error code.
+  const std::string& startFailure() const { return startFailure_; }
   HANDLE process() const { return process_; }
   DWORD processId() const { return processId_; }
 
@@ -90,6 +92,7 @@ class ToolRun {
   HANDLE process_ = nullptr;
   DWORD processId_ = 0;
   DWORD threadId_ = 0;
+  std::string startFailure_;
 };
 
 // A control's text through WM_GETTEXT.

@@ -53,7 +53,7 @@ class RunningToolTest : public ToolTest {
   }
   void Start() {
     run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
-    ASSERT_TRUE(run_->started());
+    ASSERT_TRUE(run_->started()) << run_->startFailure();
     main_ = run_->WaitMainWindow();
     ASSERT_NE(nullptr, main_);
     ASSERT_TRUE(wintest::BringToFront(main_));
