@@ -137,6 +137,7 @@ class RandomRun {
   // Ends the tool with Control+Q or a close; it must end with exit code 0 and leave the file with
   // its last position.
   bool Finish(Action how) {
+    if (how == Close && !tooltest::ShowCloseBox(main_)) return Fail("the close box could not be brought on the screen");
     RECT frame{};
     GetWindowRect(main_, &frame);
     if (how == Quit) {
@@ -176,9 +177,16 @@ class RandomRun {
       case Move:
         SetWindowPos(main_, nullptr, Below(700), Below(600), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return true;
-      case Drag:
-        tooltest::DragCaption(main_, Below(201) - 100, Below(201) - 100);
+      case Drag: {
+        const int wantedX = Below(201) - 100;
+        const int wantedY = Below(201) - 100;
+        // The window stays wholly on the screen, so that every later click lands on it.
+        RECT frame{};
+        GetWindowRect(main_, &frame);
+        tooltest::DragCaption(main_, std::clamp<LONG>(wantedX, -frame.left, GetSystemMetrics(SM_CXSCREEN) - frame.right),
+                              std::clamp<LONG>(wantedY, -frame.top, GetSystemMetrics(SM_CYSCREEN) - frame.bottom));
         return true;
+      }
       case Minimise:
         ShowWindow(main_, SW_MINIMIZE);
         wintest::Pump(50);

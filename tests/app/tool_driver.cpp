@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "tests/support/win_test.h"
@@ -310,22 +311,38 @@ bool ClickButton(HWND button, const std::function<bool()>& effect) {
   return false;
 }
 
+namespace {
+
+// A point of the window's close box that is on the screen (WM_NCHITTEST along the caption), or
+// {-1, -1} when none is.
+POINT CloseBoxOnScreen(HWND window) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  const int right = std::min<int>(frame.right, GetSystemMetrics(SM_CXSCREEN)) - 2;
+  for (int y = std::max<int>(frame.top, 0) + 2; y < frame.top + 40; y += 2) {
+    for (int x = right; x > right - 80; x -= 2) {
+      DWORD_PTR hit = 0;
+      SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit);
+      if (hit == HTCLOSE) return POINT{x, y};
+    }
+  }
+  return POINT{-1, -1};
+}
+
+}  // namespace
+
+bool ShowCloseBox(HWND window) {
+  if (CloseBoxOnScreen(window).x >= 0) return true;
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  DragCaption(window, std::min<int>(0, GetSystemMetrics(SM_CXSCREEN) - frame.right), std::max<int>(0, -frame.top));
+  return wintest::WaitUntil([&] { return CloseBoxOnScreen(window).x >= 0; }, 2000);
+}
+
 bool ClickCloseBox(HWND window, const std::function<bool()>& effect) {
   for (int attempt = 0; attempt < 4; ++attempt) {
-    RECT frame{};
-    GetWindowRect(window, &frame);
-    POINT target{-1, -1};
-    for (int y = frame.top + 2; y < frame.top + 40 && target.x < 0; y += 2) {
-      for (int x = frame.right - 2; x > frame.right - 80; x -= 2) {
-        DWORD_PTR hit = 0;
-        SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit);
-        if (hit == HTCLOSE) {
-          target = POINT{x, y};
-          break;
-        }
-      }
-    }
-    if (target.x < 0) return false;
+    if (!ShowCloseBox(window)) return false;
+    const POINT target = CloseBoxOnScreen(window);
     wintest::BringToFront(window);
     wintest::ClickScreen(target.x, target.y);
     if (wintest::WaitUntil(effect, 3000)) return true;
@@ -348,20 +365,14 @@ void DragCaption(HWND window, int dx, int dy) {
   }
   wintest::BringToFront(window);
   wintest::MoveMouseTo(grip.x, grip.y);
-  INPUT press{};
-  press.type = INPUT_MOUSE;
-  press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  SendInput(1, &press, sizeof(INPUT));
+  wintest::PressMouseAt(grip.x, grip.y, true);
   wintest::Pump(100);
   const int steps = 10;
   for (int i = 1; i <= steps; ++i) {
     wintest::MoveMouseTo(grip.x + dx * i / steps, grip.y + dy * i / steps);
     wintest::Pump(30);
   }
-  INPUT release{};
-  release.type = INPUT_MOUSE;
-  release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(1, &release, sizeof(INPUT));
+  wintest::PressMouseAt(grip.x + dx, grip.y + dy, false);
   wintest::Pump(200);
 }
 

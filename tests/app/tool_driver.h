@@ -107,8 +107,11 @@ std::wstring MessageBoxText(HWND box);
 bool ClickInto(const ToolRun& run, HWND control);
 // A real click on a button; true once `effect` holds.
 bool ClickButton(HWND button, const std::function<bool()>& effect);
-// A real click on the window's close box (found with WM_NCHITTEST along the caption); true once
-// `effect` holds.
+// Drags the window by its caption, as a user would, when its close box is off the screen; false
+// when the close box is still not on the screen.
+bool ShowCloseBox(HWND window);
+// A real click on the window's close box (found with WM_NCHITTEST along the caption, brought on
+// the screen first); true once `effect` holds.
 bool ClickCloseBox(HWND window, const std::function<bool()>& effect);
 // Drags the window by its caption with the real mouse, by (dx, dy) pixels.
 void DragCaption(HWND window, int dx, int dy);

@@ -116,6 +116,11 @@ void MoveMouseTo(int screenX, int screenY) {
   Send(inputs);
 }
 
+void PressMouseAt(int screenX, int screenY, bool down) {
+  std::vector<INPUT> inputs{MouseAt(screenX, screenY, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP)};
+  Send(inputs);
+}
+
 void ClickScreen(int screenX, int screenY) {
   MoveMouseTo(screenX, screenY);
   std::vector<INPUT> inputs{MouseAt(screenX, screenY, MOUSEEVENTF_LEFTDOWN),

@@ -33,6 +33,8 @@ void ClickClient(HWND window, int x, int y);
 void ClickScreen(int screenX, int screenY);
 // Moves the real mouse to a screen point.
 void MoveMouseTo(int screenX, int screenY);
+// Presses (down) or releases the left button at a screen point.
+void PressMouseAt(int screenX, int screenY, bool down);
 
 // A fresh empty folder under the temporary folder, removed with its files on destruction.
 class ScratchFolder {
