@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench/bench_table.h"
+#include "runtime/scoped.h"
 #include "tests/support/wine_process.h"
 
 namespace {
@@ -29,20 +30,6 @@ struct Sample {
   double startMilliseconds = 0;
   double workingSetKiB = 0;
   double rssAnonKiB = 0;
-};
-
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedHandle() {
-    if (handle_) CloseHandle(handle_);
-  }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
 };
 
 struct WindowSearch {
