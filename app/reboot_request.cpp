@@ -9,7 +9,7 @@
 #include "app/reboot_parameters.h"
 #include "gui/gadget/gadget.h"
 #include "gui/requester/message_requester.h"
-#include "gui/window/window.h"
+#include "gui/requester/modal_wait.h"
 #include "runtime/launcher.h"
 #include "runtime/system_library.h"
 #include "runtime/text.h"
@@ -56,19 +56,6 @@ void ShowFailure(const wchar_t* what, DWORD code) {
   MessageRequest(L"Error", text.c_str(), MB_OK | MB_ICONERROR);
 }
 
-// shutdown.exe is a console program started in a normal window. Its window is the console
-// host's (conhost.exe, a child process of shutdown.exe), which takes the activation, can do so
-// even after shutdown.exe has ended (seen about 70 ms later on Wine 8 and 10), and on closing
-// leaves it with no window at all on Wine (Windows promises nothing either). So the host is
-// waited for, a bounded time, before the tool takes the foreground back: it was in front when
-// the admin submitted, and that was the last input, which SetForegroundWindow's rules ask for.
-constexpr std::uint32_t ConsoleHostWait = 3000;
-
-void BringMainWindowBack() {
-  HWND window = WindowHandle(MainWindow);
-  if (window != nullptr && GetForegroundWindow() != window) SetForegroundWindow(window);
-}
-
 void ResetForm() {
   GadgetSetText(NameField, L"");
   GadgetSetText(TimeoutField, L"30");
@@ -103,17 +90,26 @@ void SubmitReboot() {
     ShowFailure(L"shutdown.exe could not be started to restart", GetLastError());
     return;
   }
+  // Started hidden: shutdown.exe is a console program, and one started in a normal window gets
+  // a console window that takes the activation from the tool; on Windows 11 the console host
+  // even hands it to Windows Terminal, whose tab (perhaps in a terminal the admin has open)
+  // keeps the keyboard afterwards. A program started with SW_HIDE is never handed over, and
+  // its console window stays hidden. The launcher's LaunchHidden (SW_HIDE and a console of its
+  // own) rather than CREATE_NO_WINDOW: the shell, tried when direct creation fails, honours the
+  // same show state. Nothing is lost with the window: shutdown.exe writes only an error line,
+  // and its exit code tells the tool what went wrong.
   // A launch that returns 0 has started nothing: everything it can fail at comes before the
   // process is created, and the last error says why.
   SetLastError(ERROR_SUCCESS);
-  const std::int64_t launched = ProgramLaunch(program, parameters.c_str(), L"", LaunchWait | LaunchKeep);
+  const std::int64_t launched = ProgramLaunch(program, parameters.c_str(), L"", LaunchHidden | LaunchKeep);
   const DWORD launchError = GetLastError();
-  ProgramWaitForChildren(launched, ConsoleHostWait);
-  BringMainWindowBack();
   if (launched == 0) {
     ShowFailure(L"shutdown.exe could not be started to restart", launchError);
     return;
   }
+  // A computer that is off keeps shutdown.exe in its connection attempts for 20 s and more:
+  // the window waits painting and answering, with the wait cursor, and takes no input.
+  if (const LaunchedProgram* record = ProgramRecord(launched); record && record->process) ModalWait(record->process);
   const std::int64_t exitCode = ProgramExitCode(launched);
   ProgramFree(launched);
   if (exitCode < 0) {

@@ -4,10 +4,14 @@
 // client size, position), the File and Help menus attached and detached, the same three
 // accelerators, the eight controls with the tool's classes, styles, texts, font, cue texts and
 // limit; reboot.prefs read with one ReadFile and written back once, as the tool's first position
-// save does; then an idle loop with the same working-set trim after every message.
+// save does; then an idle loop with the same working-set trim after every message. Enter (the
+// accelerator) does the submit's work by hand: the three fields read, the system folder's
+// shutdown.exe started hidden with the same command line, waited for, the form reset.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+
+#include <initializer_list>
 
 namespace {
 
@@ -41,6 +45,7 @@ const Control kControls[] = {
 
 HWND mainWindow = nullptr;
 bool positionSaved = false;
+HWND lastFocus = nullptr;
 char prefs[4096];
 DWORD prefsSize = 0;
 
@@ -54,12 +59,59 @@ void SavePosition() {
   CloseHandle(file);
 }
 
+void Append(wchar_t* to, const wchar_t* text) { lstrcatW(to, text); }
+
+void Submit(HWND window) {
+  wchar_t name[256], timeout[32], notice[513];
+  GetDlgItemTextW(window, 0, name, 256);
+  GetDlgItemTextW(window, 4, timeout, 32);
+  GetDlgItemTextW(window, 5, notice, 513);
+  if (!name[0] || !notice[0]) return;
+  wchar_t program[MAX_PATH];
+  const UINT folder = GetSystemDirectoryW(program, MAX_PATH - 14);
+  if (folder == 0 || folder >= MAX_PATH - 14) return;
+  lstrcatW(program, L"\\shutdown.exe");
+  wchar_t commandLine[MAX_PATH + 900] = L"\"";
+  for (const wchar_t* piece : {static_cast<const wchar_t*>(program), L"\" /r /f /m \\\\", static_cast<const wchar_t*>(name),
+                               L" /t ", static_cast<const wchar_t*>(timeout), L" -c \"", static_cast<const wchar_t*>(notice), L"\""}) {
+    Append(commandLine, piece);
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS | CREATE_NEW_CONSOLE, nullptr,
+                      nullptr, &startup, &process)) {
+    return;
+  }
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hProcess);
+  if (exitCode != 0) return;
+  SetDlgItemTextW(window, 0, L"");
+  SetDlgItemTextW(window, 4, L"30");
+  SetDlgItemTextW(window, 5, L"");
+  SetDlgItemTextW(window, 6, L"User Notification:\r\n(512 Chars Left)");
+  SetFocus(GetDlgItem(window, 0));
+}
+
 LRESULT CALLBACK ToolProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_MOVE:
       if (mainWindow && !positionSaved) {
         positionSaved = true;
         SavePosition();
+      }
+      return 0;
+    case WM_ACTIVATE:
+      // The focus back where it was, as the tool's window procedure does.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        lastFocus = GetFocus();
+      } else if (lastFocus) {
+        SetFocus(lastFocus);
       }
       return 0;
     case WM_CLOSE:
@@ -70,6 +122,7 @@ LRESULT CALLBACK ToolProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) == 1 && HIWORD(wParam) == 1) DestroyWindow(window);
+      if (LOWORD(wParam) == 3 && HIWORD(wParam) == 1) Submit(window);
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);

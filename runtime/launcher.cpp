@@ -1,7 +1,6 @@
 #include "runtime/launcher.h"
 
 #include <shellapi.h>
-#include <tlhelp32.h>
 
 #include "runtime/facility_state.h"
 #include "runtime/linked_list.h"
@@ -306,38 +305,6 @@ std::int64_t ProgramExitCode(std::int64_t program) {
   DWORD code = 0;
   if (!GetExitCodeProcess(record->process, &code)) return -1;
   return code;
-}
-
-void ProgramWaitForChildren(std::int64_t program, std::uint32_t milliseconds) {
-  const LaunchedProgram* record = ProgramRecord(program);
-  if (!record || !record->process || record->processId == ShellProcessId) return;
-  FILETIME programStart{};
-  FILETIME unused[3]{};
-  if (!GetProcessTimes(record->process, &programStart, &unused[0], &unused[1], &unused[2])) return;
-  const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (snapshot.get() == INVALID_HANDLE_VALUE) return;
-  ScopedHandle children[MAXIMUM_WAIT_OBJECTS];
-  HANDLE waited[MAXIMUM_WAIT_OBJECTS];
-  DWORD count = 0;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && count < MAXIMUM_WAIT_OBJECTS;
-       more = Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ParentProcessID != record->processId) continue;
-    children[count].Reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-    if (!children[count].get()) continue;
-    // The kept handle holds the program's id, but a process that began before the program may
-    // name it as parent: an orphan of the id's earlier owner, which is none of ours.
-    FILETIME childStart{};
-    if (GetProcessTimes(children[count].get(), &childStart, &unused[0], &unused[1], &unused[2]) &&
-        CompareFileTime(&childStart, &programStart) >= 0) {
-      waited[count] = children[count].get();
-      ++count;
-    } else {
-      children[count].Close();
-    }
-  }
-  if (count > 0) WaitForMultipleObjects(count, waited, TRUE, milliseconds);
 }
 
 void ProgramFree(std::int64_t program) {

@@ -56,11 +56,6 @@ LaunchedProgram* ProgramRecord(std::int64_t program);
 // The exit code (0 to 0xFFFFFFFF) of a kept program that has ended; -1 when it is still running,
 // has no process handle (the shell may start none) or is unknown.
 std::int64_t ProgramExitCode(std::int64_t program);
-// Waits, at most `milliseconds`, until the processes that a kept, ended program started have
-// ended too. A console program started without a console of ours is given a console host
-// (conhost.exe, its child process on Windows 8 and later and on Wine), whose window outlives
-// the program for a moment. Unknown values, and programs started by the shell, return at once.
-void ProgramWaitForChildren(std::int64_t program, std::uint32_t milliseconds);
 // Closes a kept program's handles and removes it from the list; unknown values are ignored.
 void ProgramFree(std::int64_t program);
 

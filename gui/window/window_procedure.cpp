@@ -4,6 +4,7 @@
 
 #include "gui/gadget/gadget_hooks.h"
 #include "gui/not_handled.h"
+#include "gui/window/busy_cursor.h"
 #include "gui/window/event_queue.h"
 #include "gui/window/navigation.h"
 #include "gui/window/shortcut.h"
@@ -172,6 +173,8 @@ LRESULT HandleMessage(HWND window, const WindowOwner& owner, UINT message, WPARA
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.x = 1;
       }
       return 0;
+    case WM_SETCURSOR:
+      return BusyCursorAnswer() ? TRUE : static_cast<LRESULT>(NotHandled);
     case WM_SYSCOLORCHANGE:
       if (owner.record) EnumChildWindows(window, SendSysColorChange, 0);
       return static_cast<LRESULT>(NotHandled);

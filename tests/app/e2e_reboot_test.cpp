@@ -1,10 +1,13 @@
 // End to end, the real RebootPC.exe with the recording stand-in as system32\shutdown.exe: the
 // ways to submit, the arguments shutdown.exe receives for ordinary and hostile input, the form
-// reset after success, the error box when shutdown.exe fails or is missing (fields kept), the
-// tool in front again afterwards however the console program's window handed the activation
-// on, and that a shutdown.exe planted in the tool's folder or the current folder never runs.
+// reset after success, the error box when shutdown.exe fails or is missing (fields kept, the box
+// in front and owned by the main window), shutdown.exe started hidden while the tool stays in
+// front, answers and takes no input, and that a shutdown.exe planted in the tool's folder or
+// the current folder never runs.
 #include <windows.h>
+#include <tlhelp32.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,6 +67,44 @@ std::string Show(const std::vector<std::wstring>& arguments) {
   return out;
 }
 
+// Whether a process runs from an image of this name (the stand-in while it runs).
+bool ProcessRunning(const wchar_t* image) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+    found = _wcsicmp(entry.szExeFile, image) == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+// The visible top-level windows of processes other than this one and `tool`.
+std::set<HWND> OthersVisible(DWORD tool) {
+  struct Search {
+    DWORD tool;
+    std::set<HWND> found;
+  } search{tool, {}};
+  EnumWindows(
+      [](HWND window, LPARAM lParam) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != s->tool && process != GetCurrentProcessId() && IsWindowVisible(window)) s->found.insert(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HCURSOR CurrentCursor() {
+  CURSORINFO cursor{};
+  cursor.cbSize = sizeof cursor;
+  return GetCursorInfo(&cursor) ? cursor.hCursor : nullptr;
+}
+
 class RebootTest : public RunningToolTest {
  protected:
   // Replaces a field's text as a user does: click into it, select all, then type or paste.
@@ -100,6 +141,12 @@ class RebootTest : public RunningToolTest {
   bool BackAfterTheBox(int field) const {
     return wintest::WaitUntil([&] { return run_->InFrontWithFocus(main_, Gadget(field)); }, 5000);
   }
+  // The error box, in front and owned by the main window: where the admin's Enter goes.
+  HWND ErrorBoxInFront() const {
+    HWND box = run_->WaitWindow(L"#32770", L"Error");
+    if (!box || GetWindow(box, GW_OWNER) != main_) return nullptr;
+    return wintest::WaitUntil([&] { return GetForegroundWindow() == box; }, 3000) ? box : nullptr;
+  }
   std::vector<std::wstring> Expected(const std::wstring& name, const std::wstring& timeout,
                                      const std::wstring& notice) const {
     std::vector<std::wstring> arguments = {tooltest::SystemShutdown(), L"/r", L"/f", L"/m", L"\\\\" + name, L"/t"};
@@ -135,13 +182,13 @@ TEST_F(RebootTest, EnterInEachFieldAndTheSubmitButtonRunTheSystemShutdownAndRese
         << way.label;
     EXPECT_EQ(0, _wcsicmp(tooltest::SystemShutdown().c_str(), record.image.c_str())) << Narrow(record.image);
     EXPECT_EQ(0, _wcsicmp(work_.path().c_str(), record.folder.c_str())) << "ran in " << Narrow(record.folder);
-    EXPECT_EQ(1u, record.showWindow) << way.label;
+    EXPECT_EQ(static_cast<DWORD>(SW_HIDE), record.showWindow) << way.label;
+    EXPECT_TRUE(record.startupFlags & STARTF_USESHOWWINDOW) << way.label;
     EXPECT_TRUE(wintest::WaitUntil([&] { return FormIsReset(); }, 5000))
         << way.label << ": name [" << Narrow(TextOf(Gadget(0))) << "] timeout [" << Narrow(TextOf(Gadget(4)))
         << "] notice [" << Narrow(TextOf(Gadget(5))) << "] counter [" << Narrow(TextOf(Gadget(6))) << "]";
     EXPECT_EQ(nullptr, run_->FindWindowOf(L"#32770", nullptr)) << way.label << ": a box after success";
-    // The console program's window may take the activation after the program has ended: the
-    // tool must still be in front a while later.
+    // Nothing may take the activation after the program has ended either.
     wintest::Pump(500);
     EXPECT_TRUE(run_->InFrontWithFocus(main_, Gadget(0))) << way.label << ": the tool lost the foreground later";
   }
@@ -191,13 +238,20 @@ TEST_F(RebootTest, EveryFieldArrivesAsTyped) {
 
 TEST_F(RebootTest, ShutdownFailureShowsTheErrorWithItsCodeAndKeepsTheFields) {
   Start();
-  const DWORD codes[] = {53, 1190};
-  for (DWORD code : codes) {
-    ASSERT_TRUE(tooltest::SteerRecorder(code));
+  struct Failure {
+    DWORD code;
+    DWORD runs;  // milliseconds the stand-in takes
+    int field;   // where Enter is pressed, and where the focus must be after the box
+  };
+  const Failure failures[] = {{53, 2000, 0}, {1190, 0, 5}};
+  for (const Failure& failure : failures) {
+    const DWORD code = failure.code;
+    ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(), recorder::RecorderSteering(code, failure.runs)));
     ASSERT_TRUE(Fill(L"srv9", L"60", L"Planned restart", Entry::Type));
     const std::size_t before = tooltest::Records().size();
-    ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(0)));
+    ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(failure.field)));
     wintest::PressKey(VK_RETURN);
+    EXPECT_NE(nullptr, ErrorBoxInFront()) << "exit code " << code << ": no error box in front, owned by the main window";
     std::wstring text;
     ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box for exit code " << code;
     ExpectErrorText(text, L"shutdown.exe reported an error for", code);
@@ -207,7 +261,7 @@ TEST_F(RebootTest, ShutdownFailureShowsTheErrorWithItsCodeAndKeepsTheFields) {
     EXPECT_EQ(L"60", TextOf(Gadget(4))) << "exit code " << code;
     EXPECT_EQ(L"Planned restart", TextOf(Gadget(5))) << "exit code " << code;
     EXPECT_EQ(Counter(512 - 15), TextOf(Gadget(6))) << "exit code " << code;
-    EXPECT_TRUE(BackAfterTheBox(0)) << "exit code " << code;
+    EXPECT_TRUE(BackAfterTheBox(failure.field)) << "exit code " << code;
   }
   // Once shutdown.exe succeeds, the kept fields go and the form is reset.
   ASSERT_TRUE(tooltest::SteerRecorder(0));
@@ -226,6 +280,7 @@ TEST_F(RebootTest, MissingShutdownShowsTheErrorAndKeepsTheFields) {
   ASSERT_TRUE(Fill(L"srv9", L"60", L"Planned restart", Entry::Type));
   ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(0)));
   wintest::PressKey(VK_RETURN);
+  EXPECT_NE(nullptr, ErrorBoxInFront()) << "no error box in front, owned by the main window";
   std::wstring text;
   ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box";
   ExpectErrorText(text, L"shutdown.exe could not be started to restart", ERROR_FILE_NOT_FOUND);
@@ -234,6 +289,56 @@ TEST_F(RebootTest, MissingShutdownShowsTheErrorAndKeepsTheFields) {
   EXPECT_EQ(L"Planned restart", TextOf(Gadget(5)));
   EXPECT_TRUE(BackAfterTheBox(0));
   EXPECT_TRUE(tooltest::Records().empty());
+}
+
+// shutdown.exe waiting on a computer that is off: the tool must stay in front, show no window of
+// another process, answer the system, and take neither keys nor a click on Submit meanwhile.
+TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
+  ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(), recorder::RecorderSteering(0, 2500)));
+  Start();
+  ASSERT_TRUE(Fill(L"pc-off", L"30", L"Patch day", Entry::Type));
+  const std::set<HWND> visibleBefore = OthersVisible(run_->processId());
+  RECT submit{};
+  GetWindowRect(Gadget(7), &submit);
+  wintest::MoveMouseTo((submit.left + submit.right) / 2, (submit.top + submit.bottom) / 2);
+  // A cursor handle belongs to the process that loaded it (under Wine), so the tool's wait
+  // cursor is told from its pointer over the button before and after the run.
+  const HCURSOR pointerOverButton = CurrentCursor();
+  wintest::PressKey(VK_RETURN);
+  ASSERT_TRUE(wintest::WaitUntil([] { return ProcessRunning(L"shutdown.exe"); }, 5000)) << "shutdown.exe did not start";
+
+  // The admin, impatient: types into the focused field, presses Enter, clicks Submit.
+  wintest::TypeText(L"abc");
+  wintest::PressKey(VK_RETURN);
+  wintest::ClickScreen((submit.left + submit.right) / 2, (submit.top + submit.bottom) / 2);
+  wintest::MoveMouseTo((submit.left + submit.right) / 2, (submit.top + submit.bottom) / 2);
+  int samples = 0, notInFront = 0, unanswered = 0, busyCursor = 0;
+  std::set<std::string> appeared;
+  while (ProcessRunning(L"shutdown.exe")) {
+    ++samples;
+    if (GetForegroundWindow() != main_) ++notInFront;
+    for (HWND window : OthersVisible(run_->processId())) {
+      if (!visibleBefore.count(window)) {
+        appeared.insert("class " + Narrow(tooltest::ClassOf(window)) + " title " + Narrow(TextOf(window)));
+      }
+    }
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer)) ++unanswered;
+    if (CurrentCursor() != pointerOverButton) ++busyCursor;
+    Sleep(50);
+  }
+  EXPECT_GE(samples, 10) << "shutdown.exe ran too briefly to watch";
+  EXPECT_EQ(0, notInFront) << "of " << samples << " samples";
+  EXPECT_EQ(0, unanswered) << "of " << samples << " samples";
+  EXPECT_GE(busyCursor, samples - 1) << "no wait cursor in " << samples - busyCursor << " of " << samples << " samples";
+  for (const std::string& window : appeared) ADD_FAILURE() << "a window of another process appeared: " << window;
+  EXPECT_TRUE(wintest::WaitUntil([&] { return FormIsReset(); }, 5000))
+      << "name [" << Narrow(TextOf(Gadget(0))) << "] notice [" << Narrow(TextOf(Gadget(5))) << "]";
+  // Long enough for a second run to have started and ended.
+  wintest::Pump(1500);
+  EXPECT_EQ(1u, tooltest::Records().size()) << "the keys or the click given meanwhile started another restart";
+  EXPECT_TRUE(FormIsReset()) << "name [" << Narrow(TextOf(Gadget(0))) << "]";
+  EXPECT_EQ(pointerOverButton, CurrentCursor()) << "still the wait cursor";
 }
 
 TEST_F(RebootTest, PlantedShutdownInTheToolsFolderOrTheCurrentFolderNeverRuns) {

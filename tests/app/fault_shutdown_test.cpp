@@ -1,5 +1,5 @@
 // Faults and bad input on the way to shutdown.exe, with the real RebootPC.exe: a shutdown.exe
-// that takes 20 s (the tool waits, as it must, then resets the form and answers again), one that
+// that takes 20 s (the tool waits, answering meanwhile, then resets the form), one that
 // crashes (the error box, fields kept), and over a thousand generated field texts, each of which
 // must reach shutdown.exe as exactly the text in the field.
 #include <windows.h>
@@ -76,10 +76,10 @@ TEST_F(ShutdownFaultTest, SlowShutdownIsWaitedForThenTheFormIsResetAndTheToolAns
   const ULONGLONG submitted = GetTickCount64();
   evidence::PostSubmit(main_);
 
-  // While shutdown.exe runs, the GUI thread is held in the launcher's wait: that is the design.
+  // While shutdown.exe waits on a computer that is off, the window answers the system.
   wintest::Pump(3000);
   EXPECT_TRUE(run_->Running());
-  EXPECT_FALSE(Answers(1000)) << "the tool answered while shutdown.exe was still running";
+  EXPECT_TRUE(Answers(1000)) << "the tool did not answer while shutdown.exe ran";
   EXPECT_TRUE(tooltest::Records().empty());
 
   ASSERT_TRUE(wintest::WaitUntil([] { return !tooltest::Records().empty(); }, 40000)) << "shutdown.exe never ended";
@@ -90,7 +90,7 @@ TEST_F(ShutdownFaultTest, SlowShutdownIsWaitedForThenTheFormIsResetAndTheToolAns
   EXPECT_EQ(20000u, record.sleptMs);
   EXPECT_EQ(evidence::Show(ExpectedArgv(L"pc-slow", L"60", L"Taking my time")), evidence::Show(record.argv));
 
-  // Responsive again: it answers at once and takes the next request.
+  // It takes the next request.
   EXPECT_TRUE(Answers(2000));
   ASSERT_TRUE(tooltest::SteerRecorder(0));
   ASSERT_TRUE(Fill(L"pc-next", L"30", L"Again"));
