@@ -45,14 +45,59 @@ Text SystemMessage(DWORD code) {
   return text;
 }
 
-// What went wrong, for the admin: which computer, the system's explanation, and the code to
-// look up or quote. A code of 0 (the system gave no reason) is not shown as one.
-void ShowFailure(const wchar_t* what, DWORD code) {
+// What to check next, for the exit codes of shutdown.exe a remote restart meets most. Only its
+// exit codes get a hint: the same number from starting shutdown.exe means something else (5: this
+// computer refused to run it; 87: a command line the system did not take). A hint that ends in a
+// command is completed with \\<computer>, so that it can be copied and run as it stands.
+struct ExitCodeHint {
+  DWORD code;
+  const wchar_t* text;
+  bool endsInCommand;
+};
+
+constexpr const wchar_t* NetworkHint =
+    L"Check the computer's name, that it is on and reachable from here, and that its firewall lets "
+    L"remote administration in (on Windows, the File and Printer Sharing rules).";
+constexpr const wchar_t* ScheduledHint =
+    L"A restart or shutdown is already scheduled or under way there. A scheduled one is cancelled "
+    L"with:\r\nshutdown /a /m ";
+
+constexpr ExitCodeHint ExitCodeHints[] = {
+    {ERROR_BAD_NETPATH, NetworkHint, false},
+    {RPC_S_SERVER_UNAVAILABLE, NetworkHint, false},
+    {ERROR_ACCESS_DENIED,
+     L"The account running RebootPC needs administrator rights on that computer, with the right "
+     L"\"Force shutdown from a remote system\". A local (non-domain) account is refused over the "
+     L"network by Remote UAC unless that computer allows it (LocalAccountTokenFilterPolicy = 1).",
+     false},
+    {1190 /* ERROR_SHUTDOWN_IS_SCHEDULED */, ScheduledHint, true},
+    {ERROR_SHUTDOWN_IN_PROGRESS, ScheduledHint, true},
+    {ERROR_INVALID_PARAMETER,
+     L"Check the timeout: shutdown.exe takes 0 to 315360000 seconds on current Windows (30-1800 is "
+     L"this tool's advice). The notice may hold at most 512 characters.",
+     false},
+};
+
+// The hint for an exit code of shutdown.exe; empty for a code without one.
+Text HintForExitCode(DWORD code) {
+  for (const ExitCodeHint& hint : ExitCodeHints) {
+    if (hint.code != code) continue;
+    if (!hint.endsInCommand) return hint.text;
+    return TextJoin({hint.text, L"\\\\", app.pcName.c_str()});
+  }
+  return Text();
+}
+
+// What went wrong, for the admin: which computer, the system's explanation, what to check next
+// when there is a hint, and the code to look up or quote. A code of 0 (the system gave no
+// reason) is not shown as one.
+void ShowFailure(const wchar_t* what, DWORD code, const Text& hint = Text()) {
   Text explanation = code == ERROR_SUCCESS ? Text(L"Windows gave no reason.") : SystemMessage(code);
   if (explanation.empty()) explanation = L"The system has no description for this code.";
+  const Text advice = hint.empty() ? Text() : TextJoin({L"\r\n\r\n", hint.c_str()});
   const Text number = code == ERROR_SUCCESS ? Text() : TextJoin({L"\r\n\r\nError code: ", NumberToText(code).c_str()});
-  const Text text =
-      TextJoin({what, L" \\\\", app.pcName.c_str(), L".\r\n\r\n", explanation.c_str(), number.c_str()});
+  const Text text = TextJoin(
+      {what, L" \\\\", app.pcName.c_str(), L".\r\n\r\n", explanation.c_str(), advice.c_str(), number.c_str()});
   MessageRequest(L"Error", text.c_str(), MB_OK | MB_ICONERROR);
 }
 
@@ -120,7 +165,8 @@ void SubmitReboot() {
     return;
   }
   if (exitCode != 0) {
-    ShowFailure(L"shutdown.exe reported an error for", static_cast<DWORD>(exitCode));
+    ShowFailure(L"shutdown.exe reported an error for", static_cast<DWORD>(exitCode),
+                HintForExitCode(static_cast<DWORD>(exitCode)));
     return;
   }
   ResetForm();

@@ -27,13 +27,51 @@ std::wstring Counter(std::size_t left) {
   return L"User Notification:\r\n(" + std::to_wstring(left) + L" Chars Left)";
 }
 
+// What the box advises after the system's text, for the exit codes of shutdown.exe that have a
+// hint, with the computer srv9; any other code, and a failure to start shutdown.exe, gets none.
+struct ExitCodeHint {
+  DWORD code;
+  const wchar_t* hint;
+};
+const wchar_t* const kNetworkHint =
+    L"Check the computer's name, that it is on and reachable from here, and that its firewall lets remote "
+    L"administration in (on Windows, the File and Printer Sharing rules).";
+const wchar_t* const kScheduledHint =
+    L"A restart or shutdown is already scheduled or under way there. A scheduled one is cancelled with:\r\n"
+    L"shutdown /a /m \\\\srv9";
+const ExitCodeHint kExitCodeHints[] = {
+    {53, kNetworkHint},
+    {1722, kNetworkHint},
+    {5,
+     L"The account running RebootPC needs administrator rights on that computer, with the right \"Force shutdown "
+     L"from a remote system\". A local (non-domain) account is refused over the network by Remote UAC unless that "
+     L"computer allows it (LocalAccountTokenFilterPolicy = 1)."},
+    {1190, kScheduledHint},
+    {1115, kScheduledHint},
+    {87,
+     L"Check the timeout: shutdown.exe takes 0 to 315360000 seconds on current Windows (30-1800 is this tool's "
+     L"advice). The notice may hold at most 512 characters."},
+};
+const wchar_t* const kReportedError = L"shutdown.exe reported an error for";
+
+std::wstring HintFor(const std::wstring& what, DWORD code) {
+  if (what != kReportedError) return std::wstring();
+  for (const ExitCodeHint& hint : kExitCodeHints) {
+    if (hint.code == code) return hint.hint;
+  }
+  return std::wstring();
+}
+
 // Checks an error box's text: `what` and the computer, the system's description of `code`, the
-// code. The description must be the text FormatMessageW gives for the code up to the line end
-// the system puts after it: nothing of the text itself left out, nothing of the line end kept.
-// A code the system has no text for (1190 under Wine) gets the tool's own sentence.
+// hint for it if any, the code. The description must be the text FormatMessageW gives for the
+// code up to the line end the system puts after it: nothing of the text itself left out, nothing
+// of the line end kept. A code the system has no text for (1190 under Wine) gets the tool's own
+// sentence.
 void ExpectErrorText(const std::wstring& shown, const std::wstring& what, DWORD code) {
   const std::wstring head = what + L" \\\\srv9.\r\n\r\n";
-  const std::wstring tail = L"\r\n\r\nError code: " + std::to_wstring(code);
+  const std::wstring hint = HintFor(what, code);
+  const std::wstring tail =
+      (hint.empty() ? std::wstring() : L"\r\n\r\n" + hint) + L"\r\n\r\nError code: " + std::to_wstring(code);
   ASSERT_GE(shown.size(), head.size() + tail.size()) << Narrow(shown);
   EXPECT_EQ(Narrow(head), Narrow(shown.substr(0, head.size())));
   EXPECT_EQ(Narrow(tail), Narrow(shown.substr(shown.size() - tail.size())));
@@ -356,6 +394,32 @@ TEST_F(RebootTest, PlantedShutdownInTheToolsFolderOrTheCurrentFolderNeverRuns) {
       << "the shutdown.exe in the tool's folder ran";
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(work_.File(L"shutdown.record").c_str()))
       << "the shutdown.exe in the current folder ran";
+}
+
+// The exit codes a remote restart meets most each get their hint in the box, between the
+// system's text and the code, with the computer as typed; another code gets none. The fields
+// stay as typed through every failure.
+TEST_F(RebootTest, ShutdownFailureSaysWhatToCheckNextForTheCommonCodes) {
+  Start();
+  std::vector<DWORD> codes;
+  for (const ExitCodeHint& hint : kExitCodeHints) codes.push_back(hint.code);
+  codes.push_back(ERROR_BAD_NET_NAME);  // 67: no hint
+  ASSERT_TRUE(Fill(L"srv9", L"60", L"Planned restart", Entry::Type));
+  for (DWORD code : codes) {
+    ASSERT_TRUE(tooltest::SteerRecorder(code));
+    const std::size_t before = tooltest::Records().size();
+    ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(0))) << "exit code " << code;
+    wintest::PressKey(VK_RETURN);
+    std::wstring text;
+    ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box for exit code " << code;
+    ExpectErrorText(text, kReportedError, code);
+    ASSERT_EQ(before + 1, tooltest::Records().size());
+    EXPECT_EQ(code, tooltest::Records().back().exitCode);
+    EXPECT_EQ(L"srv9", TextOf(Gadget(0))) << "exit code " << code;
+    EXPECT_EQ(L"60", TextOf(Gadget(4))) << "exit code " << code;
+    EXPECT_EQ(L"Planned restart", TextOf(Gadget(5))) << "exit code " << code;
+    EXPECT_TRUE(BackAfterTheBox(0)) << "exit code " << code;
+  }
 }
 
 }  // namespace
