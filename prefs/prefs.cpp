@@ -13,6 +13,7 @@
 #include "prefs/prefs_value.h"
 #include "runtime/facility_state.h"
 #include "runtime/memory.h"
+#include "runtime/private_file.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts are wchar_t on Windows");
 
@@ -76,6 +77,14 @@ HANDLE OpenShared(const wchar_t* name, DWORD access, DWORD share, DWORD disposit
   return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 
+// A file the store creates is its user's alone: the application keeps credentials in it, and a
+// file made without a descriptor takes the folder's inherited entries, which on a shared or
+// public folder let others read it. An existing file keeps the permissions it has.
+HANDLE CreateForWriting(const wchar_t* name, DWORD disposition) {
+  HANDLE handle = CreatePrivateFile(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, disposition);
+  return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
 // Reads the open file into one buffer (after the three-byte mark check) and parses it.
 bool LoadOpenFile(PrefsFile* file) {
   LARGE_INTEGER fileSize{};
@@ -131,7 +140,7 @@ void Save(PrefsFile* file) {
     if (!file->pendingName) return;
     // CREATE_NEW, not CREATE_ALWAYS: a file that exists now was never read (it could not be
     // opened), so replacing it would lose every key this save does not hold.
-    file->handle = OpenShared(file->pendingName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW);
+    file->handle = CreateForWriting(file->pendingName, CREATE_NEW);
     if (!file->handle) return;
     RuntimeFree(file->pendingName);
     file->pendingName = nullptr;
@@ -213,7 +222,7 @@ int PrefsOpen(const wchar_t* name, std::uint32_t options) {
 int PrefsCreate(const wchar_t* name, std::uint32_t options) {
   if (!prefsFile) return 0;
   PrefsClose();
-  prefsFile->handle = OpenShared(name ? name : L"", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+  prefsFile->handle = CreateForWriting(name ? name : L"", CREATE_ALWAYS);
   if (!prefsFile->handle) return 0;
   prefsFile->changed = true;
   prefsFile->options = options;
