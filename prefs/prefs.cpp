@@ -49,8 +49,13 @@ class Utf8Of {
     data_ = size_ < sizeof(small_) ? small_ : static_cast<char*>(RuntimeAlloc(size_ + 1));
     if (data_) Utf16ToUtf8(units, data_);
   }
+  // Values pass through here on their way into the store, the password among them.
   ~Utf8Of() {
-    if (data_ != small_) RuntimeFree(data_);
+    if (data_ == small_) {
+      SecureZeroMemory(small_, size_);
+    } else {
+      RuntimeFreeWiped(data_);
+    }
   }
   Utf8Of(const Utf8Of&) = delete;
   Utf8Of& operator=(const Utf8Of&) = delete;
@@ -112,7 +117,7 @@ bool LoadOpenFile(PrefsFile* file) {
     const std::size_t want = remaining - total < kMaxTransfer ? static_cast<std::size_t>(remaining - total) : kMaxTransfer;
     DWORD got = 0;
     if (!ReadFile(file->handle, buffer + total, static_cast<DWORD>(want), &got, nullptr)) {
-      RuntimeFree(buffer);
+      RuntimeFreeWiped(buffer);
       return false;
     }
     if (got == 0) break;  // the file shrank meanwhile (a third-attempt handle lets others write)
@@ -152,7 +157,8 @@ void Save(PrefsFile* file) {
   LARGE_INTEGER start{};
   const bool written = SetFilePointerEx(file->handle, start, nullptr, FILE_BEGIN) &&
                        WriteWhole(file->handle, buffer, filled);
-  RuntimeFree(buffer);
+  // It holds every value, the scrambled password among them.
+  RuntimeFreeWiped(buffer);
   // Only a whole write is followed by SetEndOfFile: after a failed or short one the file holds
   // new bytes up to where the write stopped and old ones behind, and cutting it there would drop
   // the old ones too. The file stays changed (also when SetEndOfFile fails), so the next
