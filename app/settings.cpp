@@ -19,13 +19,17 @@ constexpr std::int64_t MinimizedPosition = -32000;
 constexpr std::int64_t MinimizedReplacement = 5;
 
 // The text scrambled with ROT47, built in the text scratch buffer; empty when that cannot grow.
+// A secret text gives a secret text, and the scratch buffer is wiped: it held the answer in
+// clear, then scrambled, and is reused by every later text.
 Text Rot47Scrambled(const Text& text) {
   const auto units = static_cast<std::size_t>(text.size());
   wchar_t* scrambled = TextScratch(units + 1);
   if (!scrambled) return Text();
   std::memcpy(scrambled, text.c_str(), (units + 1) * sizeof(wchar_t));
   Rot47Apply(reinterpret_cast<char16_t*>(scrambled));
-  return Text(scrambled, text.size());
+  Text result = text.secret() ? Text::Secret(scrambled, text.size()) : Text(scrambled, text.size());
+  SecureZeroMemory(scrambled, (units + 1) * sizeof(wchar_t));
+  return result;
 }
 
 // One prompt's answer, scrambled as it is stored; false when no dialog could be shown at all

@@ -8,7 +8,8 @@
 bool LoadSettings();
 // Asks for domain, admin name and password, in that order, and stores them scrambled, with
 // "FirstRun" 0. A cancelled prompt stores the empty text. False, with nothing stored, when a
-// prompt could not be shown at all.
+// prompt could not be shown at all. The password is held only in secret texts, so no copy of it,
+// in clear or scrambled, stays in memory afterwards.
 bool PromptCredentials();
 // Writes the main window's current frame position as "RebootX" / "RebootY".
 void SavePosition();

@@ -1,6 +1,7 @@
 // The honest start-up and footprint baseline: the tool's start-up work written by hand in plain
-// Win32, with none of our runtime. Same manifest and imported DLLs, comctl32 loaded from the
-// system at run time, CoInitialize and InitCommonControlsEx; the same window (class, style,
+// Win32, with none of our runtime. Same manifest and imported DLLs (but ADVAPI32, which the tool
+// imports for the settings file it creates and ole32 loads into both anyway), comctl32 loaded
+// from the system at run time, CoInitialize and InitCommonControlsEx; the same window (class, style,
 // client size, position), the File and Help menus attached and detached, the same three
 // accelerators, the eight controls with the tool's classes, styles, texts, font, cue texts and
 // limit; reboot.prefs read with one ReadFile and written back once, as the tool's first position

@@ -13,6 +13,7 @@
 #include "prefs/prefs_value.h"
 #include "runtime/facility_state.h"
 #include "runtime/memory.h"
+#include "runtime/private_file.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts are wchar_t on Windows");
 
@@ -48,8 +49,13 @@ class Utf8Of {
     data_ = size_ < sizeof(small_) ? small_ : static_cast<char*>(RuntimeAlloc(size_ + 1));
     if (data_) Utf16ToUtf8(units, data_);
   }
+  // Values pass through here on their way into the store, the password among them.
   ~Utf8Of() {
-    if (data_ != small_) RuntimeFree(data_);
+    if (data_ == small_) {
+      SecureZeroMemory(small_, size_);
+    } else {
+      RuntimeFreeWiped(data_);
+    }
   }
   Utf8Of(const Utf8Of&) = delete;
   Utf8Of& operator=(const Utf8Of&) = delete;
@@ -73,6 +79,14 @@ Text Utf16Text(std::string_view utf8) {
 
 HANDLE OpenShared(const wchar_t* name, DWORD access, DWORD share, DWORD disposition) {
   HANDLE handle = CreateFileW(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
+// A file the store creates is its user's alone: the application keeps credentials in it, and a
+// file made without a descriptor takes the folder's inherited entries, which on a shared or
+// public folder let others read it. An existing file keeps the permissions it has.
+HANDLE CreateForWriting(const wchar_t* name, DWORD disposition) {
+  HANDLE handle = CreatePrivateFile(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, disposition);
   return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 
@@ -103,7 +117,7 @@ bool LoadOpenFile(PrefsFile* file) {
     const std::size_t want = remaining - total < kMaxTransfer ? static_cast<std::size_t>(remaining - total) : kMaxTransfer;
     DWORD got = 0;
     if (!ReadFile(file->handle, buffer + total, static_cast<DWORD>(want), &got, nullptr)) {
-      RuntimeFree(buffer);
+      RuntimeFreeWiped(buffer);
       return false;
     }
     if (got == 0) break;  // the file shrank meanwhile (a third-attempt handle lets others write)
@@ -131,7 +145,7 @@ void Save(PrefsFile* file) {
     if (!file->pendingName) return;
     // CREATE_NEW, not CREATE_ALWAYS: a file that exists now was never read (it could not be
     // opened), so replacing it would lose every key this save does not hold.
-    file->handle = OpenShared(file->pendingName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW);
+    file->handle = CreateForWriting(file->pendingName, CREATE_NEW);
     if (!file->handle) return;
     RuntimeFree(file->pendingName);
     file->pendingName = nullptr;
@@ -143,7 +157,8 @@ void Save(PrefsFile* file) {
   LARGE_INTEGER start{};
   const bool written = SetFilePointerEx(file->handle, start, nullptr, FILE_BEGIN) &&
                        WriteWhole(file->handle, buffer, filled);
-  RuntimeFree(buffer);
+  // It holds every value, the scrambled password among them.
+  RuntimeFreeWiped(buffer);
   // Only a whole write is followed by SetEndOfFile: after a failed or short one the file holds
   // new bytes up to where the write stopped and old ones behind, and cutting it there would drop
   // the old ones too. The file stays changed (also when SetEndOfFile fails), so the next
@@ -213,7 +228,7 @@ int PrefsOpen(const wchar_t* name, std::uint32_t options) {
 int PrefsCreate(const wchar_t* name, std::uint32_t options) {
   if (!prefsFile) return 0;
   PrefsClose();
-  prefsFile->handle = OpenShared(name ? name : L"", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+  prefsFile->handle = CreateForWriting(name ? name : L"", CREATE_ALWAYS);
   if (!prefsFile->handle) return 0;
   prefsFile->changed = true;
   prefsFile->options = options;

@@ -4,7 +4,9 @@
 // a file is open for writing other processes may read it but not write it; a file that can only
 // be opened read-only (last of all sharing writing with its writer) is never saved. Keys and
 // texts are UTF-16 here and UTF-8 in the file; lookups and insertions see the leading section
-// (before any group line).
+// (before any group line). A file the store creates can be opened only by the user running the
+// program, SYSTEM and the Administrators group (runtime/private_file.h). Every block that held a
+// value (the file's text, values, conversions, the save) is wiped as it is freed.
 #pragma once
 
 #include <cstdint>

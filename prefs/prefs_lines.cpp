@@ -75,7 +75,7 @@ bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_vi
   // Same length as the stored key (only letter case and the line breaks fold), so in place.
   CopyOneLine(line->key, key);
   if (storage) {
-    if (line->textOwned) RuntimeFree(line->text);
+    if (line->textOwned) RuntimeFreeWiped(line->text);
     line->text = storage;
     line->textOwned = true;
     line->textCapacity = value.size();
@@ -88,9 +88,9 @@ bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_vi
 void PrefsContentRelease(PrefsContent* content) {
   while (content->lines) {
     PrefsLine* line = PrefsLineOf(content->lines);
-    if (line->textOwned) RuntimeFree(line->text);
+    if (line->textOwned) RuntimeFreeWiped(line->text);
     ListFree(&content->lines, line);
   }
-  RuntimeFree(content->text);
+  RuntimeFreeWiped(content->text);
   *content = PrefsContent{};
 }

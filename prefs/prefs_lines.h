@@ -47,8 +47,11 @@ PrefsLine* PrefsFindKey(const PrefsContent& content, std::string_view key);
 // Stores `value` under `key` in the leading section: a found line keeps its place and takes the
 // caller's spelling of the key; otherwise a new key line goes after the section's last line
 // (before the first group line). CR and LF in key and value are stored as blanks, so a key
-// always stays one line. Returns false, with nothing changed, when memory runs out.
+// always stays one line. A value block it replaces is wiped as it is freed. Returns false, with
+// nothing changed, when memory runs out.
 bool PrefsStoreValue(PrefsContent* content, std::string_view key, std::string_view value);
 
-// Releases every line, the values held apart and the loaded text, and clears the record.
+// Releases every line, the values held apart and the loaded text, and clears the record. The
+// values and the text are wiped as they are freed (RuntimeFreeWiped): the store does not know
+// which of its values is a secret, and the application keeps a password among them.
 void PrefsContentRelease(PrefsContent* content);

@@ -21,11 +21,12 @@ bool PrefsTextAdopt(PrefsContent* content, char* buffer, std::size_t size, bool 
   if (!hadMark) {
     const std::size_t extra = Latin1ExtraBytes(buffer, size);
     if (extra) {
-      auto* grown = static_cast<char*>(RuntimeRealloc(buffer, size + extra + 2));
-      if (!grown) {
-        RuntimeFree(buffer);
-        return false;
-      }
+      // Copied, not reallocated: a reallocation that moves the text frees its old block as it is,
+      // and the file's text holds the stored credentials.
+      auto* grown = static_cast<char*>(RuntimeAlloc(size + extra + 2));
+      if (grown) std::memcpy(grown, buffer, size);
+      RuntimeFreeWiped(buffer);
+      if (!grown) return false;
       buffer = grown;
       size = Latin1ToUtf8InPlace(buffer, size);
     }

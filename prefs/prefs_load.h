@@ -13,8 +13,8 @@ char* PrefsTextAlloc(std::size_t size);
 
 // Takes over `buffer` (from PrefsTextAlloc, `size` bytes of text read into it) as the content's
 // text: without the mark the text is ISO-8859-1 and is converted to UTF-8 first. Then parses it.
-// `content` must hold nothing. On an allocation failure the buffer is released, `content` is
-// left empty and the result is false.
+// `content` must hold nothing. On an allocation failure the buffer is released (wiped), `content`
+// is left empty and the result is false.
 bool PrefsTextAdopt(PrefsContent* content, char* buffer, std::size_t size, bool hadMark);
 
 // Parses the content's text in place into lines appended in file order: blanks skipped, the

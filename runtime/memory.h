@@ -18,3 +18,8 @@ void* RuntimeAlloc(std::size_t bytes);
 void* RuntimeRealloc(void* block, std::size_t bytes);
 // Frees a block; null is ignored.
 void RuntimeFree(void* block);
+// Frees a block that held a secret (a password, in clear or scrambled) after overwriting all of
+// it, as allocated, with zeros that the compiler may not leave out as dead stores
+// (SecureZeroMemory on Windows): a freed block keeps its bytes for whoever reads the heap next.
+// Null is ignored.
+void RuntimeFreeWiped(void* block);

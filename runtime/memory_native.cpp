@@ -38,3 +38,10 @@ void* RuntimeRealloc(void* block, std::size_t bytes) {
 void RuntimeFree(void* block) {
   if (block) std::free(static_cast<char*>(block) - kHeader);
 }
+
+void RuntimeFreeWiped(void* block) {
+  if (!block) return;
+  // explicit_bzero, unlike memset, is not left out before the free.
+  explicit_bzero(block, SizeOf(block));
+  RuntimeFree(block);
+}

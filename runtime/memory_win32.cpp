@@ -31,3 +31,11 @@ void* RuntimeRealloc(void* block, std::size_t bytes) {
 void RuntimeFree(void* block) {
   if (block) HeapFree(CurrentHeap(), 0, block);
 }
+
+void RuntimeFreeWiped(void* block) {
+  if (!block) return;
+  HANDLE heap = CurrentHeap();
+  const SIZE_T size = HeapSize(heap, 0, block);
+  if (size != static_cast<SIZE_T>(-1)) SecureZeroMemory(block, size);
+  HeapFree(heap, 0, block);
+}

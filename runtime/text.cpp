@@ -66,7 +66,14 @@ Text::Text(const wchar_t* units) { Assign(units, TextLength(units)); }
 
 Text::Text(const wchar_t* units, std::int64_t count) { Assign(units, count < 0 ? 0 : count); }
 
-Text::Text(const Text& other) { Assign(other.units_, other.length_); }
+Text::Text(const Text& other) : secret_(other.secret_) { Assign(other.units_, other.length_); }
+
+Text Text::Secret(const wchar_t* units, std::int64_t count) {
+  Text text;
+  text.secret_ = true;
+  text.Assign(units, count < 0 ? 0 : count);
+  return text;
+}
 
 Text& Text::operator=(const Text& other) {
   if (this != &other) {
@@ -77,7 +84,7 @@ Text& Text::operator=(const Text& other) {
 }
 
 Text::Text(Text&& other) noexcept
-    : units_(other.units_), length_(other.length_), heapGeneration_(other.heapGeneration_) {
+    : units_(other.units_), length_(other.length_), heapGeneration_(other.heapGeneration_), secret_(other.secret_) {
   other.units_ = nullptr;
   other.length_ = 0;
 }
@@ -88,6 +95,7 @@ Text& Text::operator=(Text&& other) noexcept {
     units_ = other.units_;
     length_ = other.length_;
     heapGeneration_ = other.heapGeneration_;
+    secret_ = other.secret_;
     other.units_ = nullptr;
     other.length_ = 0;
   }
@@ -113,9 +121,12 @@ void Text::Assign(const wchar_t* units, std::int64_t count) {
 }
 
 void Text::Release() noexcept {
-  if (units_ && heapGeneration_ == 0) {
+  // The units of a text whose heap is gone went with it.
+  const bool live = units_ && (heapGeneration_ == 0 || HeapAlive(heapGeneration_));
+  if (live && secret_) SecureZeroMemory(units_, static_cast<std::size_t>(length_ + 1) * sizeof(wchar_t));
+  if (live && heapGeneration_ == 0) {
     HeapFree(GetProcessHeap(), 0, units_);
-  } else if (units_ && HeapAlive(heapGeneration_)) {
+  } else if (live) {
     HeapFree(strings.heap, 0, units_);
   }
   units_ = nullptr;

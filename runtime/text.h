@@ -5,6 +5,10 @@
 // any result for as long as it likes. Results are built in one reusable scratch buffer and then
 // copied out at their exact size. A Text that outlives the StringHeap (StringsShutdown destroys
 // it with every text in it) frees nothing on destruction: it knows which heap it came from.
+//
+// A secret text (Text::Secret, and every copy of one) overwrites its units with zeros
+// (SecureZeroMemory) before it frees them, so that a password leaves nothing behind in freed
+// heap memory.
 #pragma once
 
 #include <cstddef>
@@ -24,10 +28,13 @@ class Text {
   Text(Text&& other) noexcept;
   Text& operator=(Text&& other) noexcept;
   ~Text();
+  // A copy of `count` units that is wiped when it is released.
+  static Text Secret(const wchar_t* units, std::int64_t count);
 
   const wchar_t* c_str() const noexcept { return units_ ? units_ : L""; }
   std::int64_t size() const noexcept { return length_; }
   bool empty() const noexcept { return length_ == 0; }
+  bool secret() const noexcept { return secret_; }
 
  private:
   void Assign(const wchar_t* units, std::int64_t count);
@@ -36,6 +43,7 @@ class Text {
   wchar_t* units_ = nullptr;
   std::int64_t length_ = 0;
   std::uint32_t heapGeneration_ = 0;  // the StringHeap the units live in; 0: the process heap
+  bool secret_ = false;
 };
 
 // Decimal digits, a leading '-' for negative values, no grouping or leading zeros.

@@ -74,8 +74,22 @@ void TakeFieldText(HWND dialog) {
   auto* buffer = static_cast<wchar_t*>(RuntimeAlloc((static_cast<std::size_t>(length) + 1) * sizeof(wchar_t)));
   if (!buffer) return;  // taken as the empty result
   GetWindowTextW(requester.field, buffer, length + 1);
-  RuntimeFree(*holder);
+  RuntimeFreeWiped(*holder);
   *holder = buffer;
+}
+
+// Empties a password field unit by unit from the end, so that the control frees no buffer
+// holding the password. The control frees its buffer as it is when destroyed, and replacing the
+// whole text at once (WM_SETTEXT) first copies the old text into a block of its own that it
+// frees as it is too (Wine's edit control does, for its undo buffer). Taking one unit off the end
+// at a time leaves at most that one unit in such a block, and the control writes its terminator
+// over each unit it takes off.
+void EmptyPasswordField(HWND field) {
+  if (!field || !(GetWindowLongPtrW(field, GWL_STYLE) & ES_PASSWORD)) return;
+  for (int length = GetWindowTextLengthW(field); length > 0; --length) {
+    SendMessageW(field, EM_SETSEL, static_cast<WPARAM>(length - 1), length);
+    SendMessageW(field, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+  }
 }
 
 LRESULT CALLBACK RequesterProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -96,6 +110,8 @@ LRESULT CALLBACK RequesterProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(requester.field);
       return 0;
     case WM_DESTROY:
+      // The children are destroyed after their parent's WM_DESTROY: the field is still there.
+      EmptyPasswordField(requester.field);
       // Fails while the window still exists, in which case the next requester finds the class
       // registered; the result is not examined.
       UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
@@ -204,10 +220,11 @@ Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* 
   // owner destroyed it): nothing may stay disabled.
   RestoreWindows();
 
+  // A password's answer is a secret text, and the block it was read into is wiped.
   Text answer;
   if (result) {
-    answer = Text(result);
-    RuntimeFree(result);
+    answer = (flags & InputPassword) ? Text::Secret(result, TextLength(result)) : Text(result);
+    RuntimeFreeWiped(result);
   }
   return answer;
 }

@@ -18,6 +18,8 @@ constexpr int InputCancelId = 1001;  // the Escape key
 
 // Shows the dialog and waits until it closes. Any text may be null. `shown`, when given, is set
 // to whether the dialog could be shown at all: false when its window could not be created (no
-// desktop), so that a caller can tell that empty result from a user's cancel.
+// desktop), so that a caller can tell that empty result from a user's cancel. With InputPassword
+// the result is a secret text (wiped when released), and the dialog wipes what it held of it:
+// the block the answer was read into, and the field's own text before the field goes.
 Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* defaultText, int flags = 0,
                     bool* shown = nullptr);

@@ -200,8 +200,12 @@ std::int64_t EventWait() {
   bool translated = false;
   if (AcceleratorCanTranslate(message.message)) {
     HWND active = GetActiveWindow();
-    HACCEL table = AcceleratorsFor(active);
-    translated = table && TranslateAcceleratorW(active, table, &message);
+    // A button pressed with Enter takes the key: it is pressed once, and no shortcut fires too.
+    translated = PressFocusedButton(active, message);
+    if (!translated) {
+      HACCEL table = AcceleratorsFor(active);
+      translated = table && TranslateAcceleratorW(active, table, &message);
+    }
     if (translated && active) KeyboardCues(active, 1);
   } else {
     KeyboardCuesWhileModifierDown();

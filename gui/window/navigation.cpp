@@ -1,5 +1,7 @@
 #include "gui/window/navigation.h"
 
+#include "gui/window/window_record.h"
+
 namespace {
 
 struct NavigationStep {
@@ -85,4 +87,19 @@ void KeyboardCues(HWND window, int show) {
   } else if ((state & kHidden) != kHidden) {
     SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, kHidden), 0);
   }
+}
+
+bool PressFocusedButton(HWND active, const MSG& message) {
+  // Alt+Enter arrives as WM_SYSKEYDOWN; Control+Enter and Shift+Enter stay the shortcuts' keys.
+  if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0) return false;
+  HWND focus = GetFocus();
+  if (!focus || !IsChild(active, focus) || !WindowRecordFromHandle(active)) return false;
+  // The dialog manager's rule (IsDialogMessageW): Enter on a control that says it is a push
+  // button (WM_GETDLGCODE) presses that button, whatever else Enter is bound to. A push button
+  // itself acts on Space only, so it is clicked here: BM_CLICK gives it the button-down and -up
+  // a click gives, and its parent the one BN_CLICKED, which is that button's gadget event.
+  if (!(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) return false;
+  SendMessageW(focus, BM_CLICK, 0, 0);
+  return true;
 }

@@ -3,7 +3,7 @@
 // through the enabled, visible WS_TABSTOP controls of the active window, wrapping at both ends
 // and stepping over composite controls as a whole; and the window's keyboard cues (focus
 // rectangles, mnemonic underlines) are shown while the keyboard is used and hidden when the
-// window loses activation.
+// window loses activation; and Enter on a focused push button presses that button.
 #pragma once
 
 #include <windows.h>
@@ -12,3 +12,7 @@
 void FocusNext(int backwards);
 // show != 0 shows the focus rectangles and mnemonic underlines, 0 hides them.
 void KeyboardCues(HWND window, int show);
+// For EventWait, before the window's shortcuts: when `message` is a plain Enter going down while
+// a push button of the active numbered window has the focus, clicks that button and returns
+// true; the message is then taken, and no shortcut bound to Enter sees it.
+bool PressFocusedButton(HWND activeWindow, const MSG& message);

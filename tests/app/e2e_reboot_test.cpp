@@ -1,8 +1,9 @@
 // End to end, the real RebootPC.exe with the recording stand-in as system32\shutdown.exe: the
-// ways to submit, the arguments shutdown.exe receives for ordinary and hostile input, the form
-// reset after success, the error box when shutdown.exe fails or is missing (fields kept, the box
-// in front and owned by the main window), shutdown.exe started hidden while the tool stays in
-// front, answers and takes no input, and that a shutdown.exe planted in the tool's folder or
+// ways to submit, Enter and Space on a focused button pressing that button alone, the arguments
+// shutdown.exe receives for ordinary and hostile input, the form reset after success, the error
+// box when shutdown.exe fails or is missing (fields kept, the box in front and owned by the main
+// window, the hint for the common exit codes), shutdown.exe started hidden while the tool stays
+// in front, answers and takes no input, and that a shutdown.exe planted in the tool's folder or
 // the current folder never runs.
 #include <windows.h>
 #include <tlhelp32.h>
@@ -231,6 +232,45 @@ TEST_F(RebootTest, EnterInEachFieldAndTheSubmitButtonRunTheSystemShutdownAndRese
     EXPECT_TRUE(run_->InFrontWithFocus(main_, Gadget(0))) << way.label << ": the tool lost the foreground later";
   }
   EXPECT_EQ(4u, tooltest::Records().size());
+}
+
+// Enter on a focused button presses that button, as Space does: on "Reset Credentials" it asks
+// the reset question and launches nothing; on "Submit" it launches once, with no second submit
+// from the window's Enter shortcut (which would find the form reset and show an error box).
+TEST_F(RebootTest, EnterOrSpaceOnAFocusedButtonPressesThatButtonAlone) {
+  Start();
+  for (const WORD key : {WORD{VK_RETURN}, WORD{VK_SPACE}}) {
+    const char* label = key == VK_RETURN ? "Enter" : "Space";
+    ASSERT_TRUE(Fill(L"pc01", L"45", L"Maintenance", Entry::Type)) << label;
+    const std::size_t before = tooltest::Records().size();
+    // Tab from the notice is "Reset Credentials", the next Tab "Submit".
+    ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(5))) << label;
+    wintest::PressKey(VK_TAB);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return run_->Focus() == Gadget(8); }, 2000)) << label;
+    wintest::PressKey(key);
+    std::wstring question;
+    ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Reset Credentials", 'N', &question))
+        << label << " on Reset Credentials: no reset question; launches " << tooltest::Records().size() - before;
+    EXPECT_EQ(L"Do you wish to reset your admin credentials?", question);
+    ASSERT_TRUE(run_->Settle(main_));
+    EXPECT_EQ(before, tooltest::Records().size()) << label << " on Reset Credentials ran shutdown.exe";
+    EXPECT_EQ(nullptr, run_->FindWindowOf(L"InputRequester", nullptr)) << label << ": No led to a prompt";
+    EXPECT_EQ(L"pc01", TextOf(Gadget(0))) << label;
+    EXPECT_EQ(L"45", TextOf(Gadget(4))) << label;
+    EXPECT_EQ(L"Maintenance", TextOf(Gadget(5))) << label;
+
+    ASSERT_TRUE(wintest::WaitUntil([&] { return run_->InFrontWithFocus(main_, Gadget(8)); }, 3000)) << label;
+    wintest::PressKey(VK_TAB);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return run_->Focus() == Gadget(7); }, 2000)) << label;
+    wintest::PressKey(key);
+    recorder::Record record;
+    ASSERT_TRUE(WaitRecord(before, &record)) << label << " on Submit: shutdown.exe did not run";
+    EXPECT_EQ(Show(Expected(L"pc01", L"45", L"Maintenance")), Show(record.argv)) << label;
+    EXPECT_TRUE(wintest::WaitUntil([&] { return FormIsReset(); }, 5000)) << label << ": form not reset";
+    wintest::Pump(500);
+    EXPECT_EQ(before + 1, tooltest::Records().size()) << label << " on Submit: not exactly one launch";
+    EXPECT_EQ(nullptr, run_->FindWindowOf(L"#32770", nullptr)) << label << " on Submit: a box after the launch";
+  }
 }
 
 TEST_F(RebootTest, EveryFieldArrivesAsTyped) {

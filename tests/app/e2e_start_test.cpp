@@ -1,7 +1,9 @@
-// End to end, the real RebootPC.exe: the first start's prompts and the file they leave, a start
-// with a settings file, the stored position and its odd values, saving the position on move and
-// close, quitting, and "Reset Credentials".
+// End to end, the real RebootPC.exe: the first start's prompts and the file they leave, who may
+// open that file, a start with a settings file, the stored position and its odd values, saving
+// the position on move and close, quitting, and "Reset Credentials".
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <string>
 
@@ -47,7 +49,79 @@ bool QuitWithCtrlQ(const ToolRun& run, HWND main) {
   return code == 0;
 }
 
+// Who besides the user running this program, SYSTEM and the Administrators the file's DACL
+// lets in, as SID strings; and whether an allow entry names the user. The tool runs as the same
+// user as its test.
+struct FileAccess {
+  bool read = false;
+  bool userAllowed = false;
+  std::string others;
+};
+
+FileAccess AccessOf(const std::wstring& path) {
+  FileAccess access;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                            nullptr, &descriptor) != ERROR_SUCCESS) {
+    return access;
+  }
+  access.read = true;
+  struct {
+    TOKEN_USER user;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+  } user{};
+  HANDLE token = nullptr;
+  DWORD size = 0;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  GetTokenInformation(token, TokenUser, &user, sizeof user, &size);
+  CloseHandle(token);
+  if (!dacl) access.others = "no DACL: anyone";
+  for (DWORD index = 0; dacl && index < dacl->AceCount; ++index) {
+    void* entry = nullptr;
+    if (!GetAce(dacl, index, &entry) || static_cast<ACE_HEADER*>(entry)->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    PSID sid = &static_cast<ACCESS_ALLOWED_ACE*>(entry)->SidStart;
+    if (EqualSid(sid, user.user.User.Sid)) {
+      access.userAllowed = true;
+    } else if (!IsWellKnownSid(sid, WinLocalSystemSid) && !IsWellKnownSid(sid, WinBuiltinAdministratorsSid)) {
+      wchar_t* text = nullptr;
+      ConvertSidToStringSidW(sid, &text);
+      access.others += " " + Narrow(text ? text : L"?");
+      LocalFree(text);
+    }
+  }
+  LocalFree(descriptor);
+  return access;
+}
+
 using StartTest = ToolTest;
+
+// The file is the admin's alone however the folder is shared: the one a first start creates and
+// the one a save creates after it was deleted. Wine keeps of a descriptor what maps to Unix
+// permissions, so what it reads back is checked, not a literal descriptor.
+TEST_F(StartTest, TheSettingsFileTheToolCreatesOnlyItsUserSystemAndAdministratorsMayOpen) {
+  ToolRun run(app_.path(), work_.path());
+  ASSERT_TRUE(tooltest::CancelInput(run, L"Domain required"));
+  ASSERT_TRUE(tooltest::CancelInput(run, L"Admin Name Required"));
+  ASSERT_TRUE(tooltest::CancelInput(run, L"Password required"));
+  HWND main = run.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  ASSERT_TRUE(run.Settle(main));
+  const auto expectItsUsersAlone = [&](const char* made) {
+    const FileAccess access = AccessOf(PrefsPath());
+    EXPECT_TRUE(access.read) << made << ": the file's DACL could not be read";
+    EXPECT_TRUE(access.userAllowed) << made << ": no allow entry names the user";
+    EXPECT_EQ("", access.others) << made << ": others may open the file";
+  };
+  expectItsUsersAlone("made by the first start");
+  // The tool holds the file only while it saves.
+  ASSERT_TRUE(wintest::WaitUntil([&] { return DeleteFileW(PrefsPath().c_str()) != 0; }, 3000));
+  SetWindowPos(main, nullptr, 60, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const std::string saved = PrefsBytes({{"RebootX", "60"}, {"RebootY", "70"}});
+  ASSERT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == saved; }, 5000)) << Shown(PrefsOnDisk());
+  expectItsUsersAlone("made by a save after it was deleted");
+  EXPECT_TRUE(QuitWithCtrlQ(run, main));
+}
 
 TEST_F(StartTest, FirstStartAsksThreeTimesBeforeTheWindowAndStoresTheAnswersScrambled) {
   ToolRun run(app_.path(), work_.path());

@@ -5,7 +5,8 @@
 // - the tool has ended only through Control+Q or a close, with exit code 0, and otherwise answers
 //   (WM_NULL within 5 s);
 // - every launch's argv is the three fields as they stood just before the submit, and after a
-//   launch the form is reset with the focus in the name field;
+//   launch the form is reset with the focus in the name field; Enter with the focus on "Reset
+//   Credentials" (after a Tab) asks the reset question instead and launches nothing;
 // - the counter shows 512 minus the notice's length;
 // - reboot.prefs parses, holding its six keys in order and the window's last position.
 // Every failure names the seed and the action's index. REBOOTPC_RANDOM_SEEDS ("7 9") and
@@ -208,6 +209,12 @@ class RandomRun {
   }
 
   bool Submit(Action how) {
+    // Enter on a focused "Reset Credentials" presses that button: the reset question, no launch.
+    if (how == Enter && run_->Focus() == GetDlgItem(main_, kResetButton)) {
+      tail_.Take();
+      wintest::PressKey(VK_RETURN);
+      return AnswerResetQuestion() && (tail_.Take().empty() || Fail("Enter on Reset Credentials ran shutdown.exe"));
+    }
     const std::wstring name = TextOf(Field(0));
     const std::wstring timeout = TextOf(Field(1));
     const std::wstring notice = TextOf(Field(2));
@@ -245,12 +252,16 @@ class RandomRun {
            Fail("the focus is not in the name field after the launch");
   }
 
-  // Yes or No at random; after Yes, each question answered or cancelled at random.
   bool ResetCredentials() {
     if (!tooltest::ClickButton(GetDlgItem(main_, kResetButton),
                                [&] { return run_->FindWindowOf(L"#32770", L"Reset Credentials") != nullptr; })) {
       return Fail("no Reset Credentials box");
     }
+    return AnswerResetQuestion();
+  }
+
+  // Yes or No at random; after Yes, each question answered or cancelled at random.
+  bool AnswerResetQuestion() {
     const bool yes = Below(2) == 0;
     if (!tooltest::AnswerMessageBox(*run_, L"Reset Credentials", yes ? 'Y' : 'N')) return Fail("the box did not close");
     if (!yes) return true;

@@ -20,40 +20,9 @@ namespace {
 
 const DWORD kMainThread = GetCurrentThreadId();
 
-// The dialog as the user found it, once its field had the focus.
-struct Dialog {
-  HWND window = nullptr;
-  HWND prompt = nullptr;
-  HWND field = nullptr;
-  HWND button = nullptr;
-  bool focused = false;
-};
+using Dialog = reqtest::InputDialog;
 
-Dialog FindDialog() {
-  Dialog dialog;
-  dialog.window = reqtest::WaitForThreadWindow(kMainThread, L"InputRequester");
-  if (!dialog.window) return dialog;
-  // The dialog is visible before its controls exist: wait for the last of them.
-  wintest::WaitUntil([&] { return GetDlgItem(dialog.window, InputOkId) != nullptr; }, 2000);
-  dialog.prompt = GetDlgItem(dialog.window, InputPromptId);
-  dialog.field = GetDlgItem(dialog.window, InputFieldId);
-  dialog.button = GetDlgItem(dialog.window, InputOkId);
-  reqtest::EnsureForeground(dialog.window);
-  // Typed keys reach the field only while the dialog is also the foreground window.
-  const auto fieldFocused = [&] {
-    return GetForegroundWindow() == dialog.window && reqtest::FocusOf(kMainThread) == dialog.field;
-  };
-  dialog.focused = wintest::WaitUntil(fieldFocused, 2000);
-  if (!dialog.focused) {
-    // With another program in front the dialog may not have been let take the foreground: a
-    // user clicks into it.
-    RECT field{};
-    GetWindowRect(dialog.field, &field);
-    wintest::ClickScreen((field.left + field.right) / 2, (field.top + field.bottom) / 2);
-    dialog.focused = wintest::WaitUntil(fieldFocused, 2000);
-  }
-  return dialog;
-}
+Dialog FindDialog() { return reqtest::FindInputDialog(kMainThread); }
 
 // Closes a dialog the user thread could not answer, so that the main thread never hangs.
 void Rescue(const Dialog& dialog) {

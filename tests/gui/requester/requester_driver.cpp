@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gui/requester/input_requester.h"
 #include "tests/support/win_test.h"
 
 namespace reqtest {
@@ -132,6 +133,32 @@ HWND WaitForThreadWindow(DWORD thread, const wchar_t* className, DWORD milliseco
 
 bool WaitGone(HWND window, DWORD milliseconds) {
   return wintest::WaitUntil([&] { return !IsWindow(window); }, milliseconds);
+}
+
+InputDialog FindInputDialog(DWORD thread) {
+  InputDialog dialog;
+  dialog.window = WaitForThreadWindow(thread, L"InputRequester");
+  if (!dialog.window) return dialog;
+  // The dialog is visible before its controls exist: wait for the last of them.
+  wintest::WaitUntil([&] { return GetDlgItem(dialog.window, InputOkId) != nullptr; }, 2000);
+  dialog.prompt = GetDlgItem(dialog.window, InputPromptId);
+  dialog.field = GetDlgItem(dialog.window, InputFieldId);
+  dialog.button = GetDlgItem(dialog.window, InputOkId);
+  EnsureForeground(dialog.window);
+  // Typed keys reach the field only while the dialog is also the foreground window.
+  const auto fieldFocused = [&] {
+    return GetForegroundWindow() == dialog.window && FocusOf(thread) == dialog.field;
+  };
+  dialog.focused = wintest::WaitUntil(fieldFocused, 2000);
+  if (!dialog.focused) {
+    // With another program in front the dialog may not have been let take the foreground: a
+    // user clicks into it.
+    RECT field{};
+    GetWindowRect(dialog.field, &field);
+    wintest::ClickScreen((field.left + field.right) / 2, (field.top + field.bottom) / 2);
+    dialog.focused = wintest::WaitUntil(fieldFocused, 2000);
+  }
+  return dialog;
 }
 
 bool EnsureForeground(HWND window) {

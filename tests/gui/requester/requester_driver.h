@@ -69,6 +69,16 @@ class Answerer {
 
 // The first visible top-level window of `thread` with the class `className`, waited for.
 HWND WaitForThreadWindow(DWORD thread, const wchar_t* className, DWORD milliseconds = 5000);
+
+// The input requester of `thread` as the user found it, once its field had the focus.
+struct InputDialog {
+  HWND window = nullptr;
+  HWND prompt = nullptr;
+  HWND field = nullptr;
+  HWND button = nullptr;
+  bool focused = false;
+};
+InputDialog FindInputDialog(DWORD thread);
 // Waits until `window` is gone; returns whether it went.
 bool WaitGone(HWND window, DWORD milliseconds = 2000);
 // Makes sure `window` is the foreground window, with real input if need be.
