@@ -3,9 +3,11 @@
 // RebootPC.exe against handwritten_tool.exe, which does the same work by hand (the fields read,
 // shutdown.exe started hidden with CreateProcessW and waited for, the fields cleared).
 //
-// Both programs run side by side, each in a folder of its own with a settled reboot.prefs; a
-// round brings each to the front in turn, settles it, presses Enter with SendInput and polls
-// the name field until the form is ready. The ratio is the median of the per-round ratios.
+// Both programs run side by side, each in a folder of its own with a settled reboot.prefs, each
+// in a job object that reports the processes it starts. A round brings each to the front in
+// turn, settles it, presses Enter with SendInput, waits (without polling) for the shutdown.exe
+// it starts to end, then asks for the name field until the form is ready. The ratio is the
+// median of the per-round ratios.
 // Needs WINEDLLOVERRIDES=shutdown.exe=n, since the stand-in replaces system32\shutdown.exe.
 //
 //   bench_submit <RebootPC.exe> <handwritten_tool.exe> <instant_exit.exe> [rounds]
@@ -13,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,8 @@ struct Side {
   explicit Side(const wchar_t* name) : label(name) {}
   const wchar_t* label;
   ScopedHandle process;
+  ScopedHandle job;
+  ScopedHandle started;  // the job's completion port
   DWORD threadId = 0;
   HWND window = nullptr;
   HWND name = nullptr;
@@ -81,8 +86,19 @@ void Start(Side& side, const std::wstring& exe, const std::wstring& folder) {
                       &startup, &process)) {
     Fail("cannot start", exe);
   }
-  CloseHandle(process.hThread);
   side.process.Reset(process.hProcess);
+  // The program's children join its job, and the job tells the port about each new process.
+  side.job.Reset(CreateJobObjectW(nullptr, nullptr));
+  side.started.Reset(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+  JOBOBJECT_ASSOCIATE_COMPLETION_PORT port{};
+  port.CompletionKey = side.job.get();
+  port.CompletionPort = side.started.get();
+  if (!side.job.get() || !side.started.get() ||
+      !SetInformationJobObject(side.job.get(), JobObjectAssociateCompletionPortInformation, &port, sizeof port) ||
+      !AssignProcessToJobObject(side.job.get(), process.hProcess)) {
+    Fail("cannot watch the children of", exe);
+  }
+  CloseHandle(process.hThread);
   for (int tries = 0; tries < 10000 && !side.window; ++tries) {
     Sleep(1);
     EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&side));
@@ -104,13 +120,38 @@ HWND FocusOf(const Side& side) {
   return GetGUIThreadInfo(side.threadId, &info) ? info.hwndFocus : nullptr;
 }
 
-// The whole Wine session shares one CPU, so a poll that makes the measured program's thread
-// answer takes time from the work being measured. While the tool waits for shutdown.exe its
-// window is disabled, which a style read tells without its thread; the hand-written program
-// blocks in its wait and answers the poll only once it is done.
-bool FormReady(const Side& side) {
-  if (!IsWindowEnabled(side.window)) return false;
-  return Ask(side.name, WM_GETTEXTLENGTH) == 0 && FocusOf(side) == side.name;
+bool FormReady(const Side& side) { return Ask(side.name, WM_GETTEXTLENGTH) == 0 && FocusOf(side) == side.name; }
+
+// Waits until the processes the program starts for the submit (shutdown.exe and the console
+// host its console brings) have started and ended again, from the job's reports. The whole Wine
+// session shares one CPU, so polling the program meanwhile would take time from the work
+// measured (and more from a program that answers while it waits than from one that blocks).
+void ForgetEarlierReports(const Side& side) {
+  DWORD message = 0;
+  ULONG_PTR key = 0;
+  LPOVERLAPPED data = nullptr;
+  while (GetQueuedCompletionStatus(side.started.get(), &message, &key, &data, 0)) {
+  }
+}
+
+void WaitForShutdownRun(const Side& side) {
+  std::set<ULONG_PTR> running;
+  bool anyStarted = false;
+  while (!anyStarted || !running.empty()) {
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED data = nullptr;
+    if (!GetQueuedCompletionStatus(side.started.get(), &message, &key, &data, 10000)) {
+      Fail("no shutdown.exe run ended for", side.label);
+    }
+    const auto processId = reinterpret_cast<ULONG_PTR>(data);
+    if (message == JOB_OBJECT_MSG_NEW_PROCESS) {
+      running.insert(processId);
+      anyStarted = true;
+    } else if (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS) {
+      running.erase(processId);
+    }
+  }
 }
 
 void PressEnter() {
@@ -129,7 +170,7 @@ double Now() {
 }
 
 // One submit: untimed, the fields filled and the window in front and settled; timed, Enter to
-// the form being ready. The poll asks every 2 ms, few enough not to slow the program it asks.
+// the form being ready.
 void Round(Side& side) {
   Ask(side.name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"pc01"));
   Ask(side.notice, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Benchmark"));
@@ -140,9 +181,10 @@ void Round(Side& side) {
   if (FocusOf(side) != side.name) Fail("the name field has no focus", L"");
   Ask(side.window, WM_NULL);
   Sleep(50);
+  ForgetEarlierReports(side);
   const double begin = Now();
   PressEnter();
-  Sleep(2);
+  WaitForShutdownRun(side);
   while (!FormReady(side)) {
     if (Now() - begin > 10000) Fail("the form was not ready again 10 s after Enter in", side.label);
     Sleep(2);
