@@ -41,7 +41,10 @@ void RuntimeFree(void* block) {
 
 void RuntimeFreeWiped(void* block) {
   if (!block) return;
-  // explicit_bzero, unlike memset, is not left out before the free.
-  explicit_bzero(block, SizeOf(block));
+  // Stored through a volatile pointer, so the compiler cannot drop the zeros as dead stores
+  // before the free (this file is built on any platform, so no explicit_bzero).
+  volatile unsigned char* bytes = static_cast<unsigned char*>(block);
+  const std::size_t size = SizeOf(block);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
   RuntimeFree(block);
 }
