@@ -39,13 +39,15 @@ function(rebootpc_product target)
   rebootpc_without_cxx_runtime(${target})
 endfunction()
 
-# A Windows executable: Unicode entry point, no MinGW runtime DLLs at load time, and no link
-# time in the header, so that a rebuild of the same sources gives the same bytes.
+# A Windows executable: Unicode entry point, no MinGW runtime DLLs at load time, no link time in
+# the header (so that a rebuild of the same sources gives the same bytes), and marked terminal-
+# server aware as MSVC marks programs by default: without the mark, Windows gives the program a
+# per-session view of the Windows folder and its INI files in a Remote Desktop session.
 function(rebootpc_windows_exe target)
   rebootpc_strict(${target})
   if(MINGW)
     target_link_options(${target} PRIVATE -municode -static -static-libgcc -static-libstdc++
-      -Wl,--no-insert-timestamp $<$<CONFIG:Release>:-s>)
+      -Wl,--no-insert-timestamp -Wl,--tsaware $<$<CONFIG:Release>:-s>)
   endif()
 endfunction()
 
