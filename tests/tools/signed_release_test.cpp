@@ -1,0 +1,110 @@
+// The signed release under Wine: Windows' own signature check (WinVerifyTrust, the check
+// SmartScreen, AppLocker and Explorer's Digital Signatures tab build on) accepts the signed
+// RebootPC.exe once its throwaway signer is a trusted root, and rejects a copy with one byte
+// changed; and the signed program starts and shows its window. Run by tests/tools/release_test.sh,
+// which makes the signed release and names it and the signer's certificate (DER) in
+// REBOOTPC_SIGNED_EXE and REBOOTPC_SIGNER_CERTIFICATE.
+#include <windows.h>
+
+#include <softpub.h>
+#include <wincrypt.h>
+#include <wintrust.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/app/tool_driver.h"
+#include "tests/support/win_test.h"
+
+namespace {
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH] = {};
+  return GetEnvironmentVariableW(name, value, MAX_PATH) ? value : L"";
+}
+
+LONG VerifyTrust(const std::wstring& file) {
+  WINTRUST_FILE_INFO fileInfo = {};
+  fileInfo.cbStruct = sizeof fileInfo;
+  fileInfo.pcwszFilePath = file.c_str();
+  WINTRUST_DATA data = {};
+  data.cbStruct = sizeof data;
+  data.dwUIChoice = WTD_UI_NONE;
+  data.fdwRevocationChecks = WTD_REVOKE_NONE;
+  data.dwUnionChoice = WTD_CHOICE_FILE;
+  data.pFile = &fileInfo;
+  data.dwStateAction = WTD_STATEACTION_VERIFY;
+  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+  const LONG result = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  data.dwStateAction = WTD_STATEACTION_CLOSE;
+  WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  return result;
+}
+
+// The signer's certificate in the machine's trusted roots while the test runs, as an enterprise
+// deploys its own code-signing root; without it Windows answers CERT_E_UNTRUSTEDROOT.
+class TrustedRoot {
+ public:
+  explicit TrustedRoot(const std::string& der) {
+    store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    if (store_ && !CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING,
+            reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()),
+            CERT_STORE_ADD_REPLACE_EXISTING, &added_)) {
+      added_ = nullptr;
+    }
+  }
+  ~TrustedRoot() {
+    if (added_) CertDeleteCertificateFromStore(added_);
+    if (store_) CertCloseStore(store_, 0);
+  }
+  TrustedRoot(const TrustedRoot&) = delete;
+  TrustedRoot& operator=(const TrustedRoot&) = delete;
+  bool added() const { return added_ != nullptr; }
+
+ private:
+  HCERTSTORE store_ = nullptr;
+  PCCERT_CONTEXT added_ = nullptr;
+};
+
+TEST(SignedRelease, WindowsAcceptsTheSignatureRejectsAChangedByteAndTheProgramRuns) {
+  const std::wstring signedExe = Environment(L"REBOOTPC_SIGNED_EXE");
+  const std::string certificate = wintest::ReadFileBytes(Environment(L"REBOOTPC_SIGNER_CERTIFICATE"));
+  ASSERT_FALSE(signedExe.empty()) << "REBOOTPC_SIGNED_EXE names no file";
+  ASSERT_FALSE(certificate.empty()) << "REBOOTPC_SIGNER_CERTIFICATE names no readable file";
+  TrustedRoot root(certificate);
+  ASSERT_TRUE(root.added()) << "cannot add the signer to the trusted roots: " << GetLastError();
+
+  wintest::ScratchFolder copies;
+  std::string changed = wintest::ReadFileBytes(signedExe);
+  ASSERT_GT(changed.size(), 4096u);
+  changed[2048] = static_cast<char>(changed[2048] ^ 0x01);  // in the code, which the digest covers
+  ASSERT_TRUE(wintest::WriteFileBytes(copies.File(L"changed.exe"), changed));
+  const struct {
+    const char* what;
+    std::wstring file;
+    LONG expected;
+  } cases[] = {
+      {"the signed release", signedExe, ERROR_SUCCESS},
+      {"one byte changed", copies.File(L"changed.exe"), TRUST_E_BAD_DIGEST},
+  };
+  for (const auto& c : cases) {
+    const LONG got = VerifyTrust(c.file);
+    EXPECT_EQ(c.expected, got) << c.what << ": expected 0x" << std::hex << static_cast<unsigned long>(c.expected)
+                               << ", got 0x" << static_cast<unsigned long>(got);
+  }
+
+  wintest::ScratchFolder app;
+  wintest::ScratchFolder work;
+  ASSERT_TRUE(wintest::WriteFileBytes(work.File(L"reboot.prefs"), tooltest::SettledPrefs("30", "40")));
+  tooltest::ToolRun run(app.path(), work.path(), signedExe);
+  ASSERT_TRUE(run.started()) << run.startFailure();
+  const HWND main = run.WaitMainWindow();
+  ASSERT_NE(nullptr, main) << "the signed RebootPC.exe showed no window";
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  DWORD exitCode = 99;
+  EXPECT_TRUE(run.WaitExit(10000, &exitCode)) << "the signed RebootPC.exe did not end when closed";
+  EXPECT_EQ(0u, exitCode);
+}
+
+}  // namespace
