@@ -1,9 +1,9 @@
-// The signed release under Wine: Windows' own signature check (WinVerifyTrust, the check
-// SmartScreen, AppLocker and Explorer's Digital Signatures tab build on) accepts the signed
-// RebootPC.exe once its throwaway signer is a trusted root, and rejects a copy with one byte
-// changed; and the signed program starts and shows its window. Run by tests/tools/release_test.sh,
-// which makes the signed release and names it and the signer's certificate (DER) in
-// REBOOTPC_SIGNED_EXE and REBOOTPC_SIGNER_CERTIFICATE.
+// The signed release under Wine, as Windows checks it (WinVerifyTrust: what Explorer's Digital
+// Signatures tab, SmartScreen and AppLocker build on): accepted once its throwaway signer is a
+// trusted root, as an enterprise deploys its own; a copy with one byte changed rejected; and the
+// signed program starts and shows its window. tests/tools/release_test.sh makes the release and
+// names the exe and the signer's certificate (DER) in REBOOTPC_SIGNED_EXE and
+// REBOOTPC_SIGNER_CERTIFICATE.
 #include <windows.h>
 
 #include <softpub.h>
@@ -25,9 +25,7 @@ std::wstring Environment(const wchar_t* name) {
 }
 
 LONG VerifyTrust(const std::wstring& file) {
-  WINTRUST_FILE_INFO fileInfo = {};
-  fileInfo.cbStruct = sizeof fileInfo;
-  fileInfo.pcwszFilePath = file.c_str();
+  WINTRUST_FILE_INFO fileInfo = {sizeof fileInfo, file.c_str(), nullptr, nullptr};
   WINTRUST_DATA data = {};
   data.cbStruct = sizeof data;
   data.dwUIChoice = WTD_UI_NONE;
@@ -42,16 +40,14 @@ LONG VerifyTrust(const std::wstring& file) {
   return result;
 }
 
-// The signer's certificate in the machine's trusted roots while the test runs, as an enterprise
-// deploys its own code-signing root; without it Windows answers CERT_E_UNTRUSTEDROOT.
+// The certificate among the machine's trusted roots for as long as it lives.
 class TrustedRoot {
  public:
-  explicit TrustedRoot(const std::string& der) {
-    store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-    if (store_ && !CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING,
-            reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()),
-            CERT_STORE_ADD_REPLACE_EXISTING, &added_)) {
-      added_ = nullptr;
+  explicit TrustedRoot(const std::string& der)
+      : store_(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root")) {
+    if (store_) {
+      CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                       static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added_);
     }
   }
   ~TrustedRoot() {
@@ -63,41 +59,33 @@ class TrustedRoot {
   bool added() const { return added_ != nullptr; }
 
  private:
-  HCERTSTORE store_ = nullptr;
+  HCERTSTORE store_;
   PCCERT_CONTEXT added_ = nullptr;
 };
 
 TEST(SignedRelease, WindowsAcceptsTheSignatureRejectsAChangedByteAndTheProgramRuns) {
   const std::wstring signedExe = Environment(L"REBOOTPC_SIGNED_EXE");
-  const std::string certificate = wintest::ReadFileBytes(Environment(L"REBOOTPC_SIGNER_CERTIFICATE"));
-  ASSERT_FALSE(signedExe.empty()) << "REBOOTPC_SIGNED_EXE names no file";
-  ASSERT_FALSE(certificate.empty()) << "REBOOTPC_SIGNER_CERTIFICATE names no readable file";
-  TrustedRoot root(certificate);
-  ASSERT_TRUE(root.added()) << "cannot add the signer to the trusted roots: " << GetLastError();
+  TrustedRoot root(wintest::ReadFileBytes(Environment(L"REBOOTPC_SIGNER_CERTIFICATE")));
+  ASSERT_TRUE(root.added()) << "the signer's certificate is not among the trusted roots: " << GetLastError();
 
-  wintest::ScratchFolder copies;
+  wintest::ScratchFolder scratch;
   std::string changed = wintest::ReadFileBytes(signedExe);
-  ASSERT_GT(changed.size(), 4096u);
-  changed[2048] = static_cast<char>(changed[2048] ^ 0x01);  // in the code, which the digest covers
-  ASSERT_TRUE(wintest::WriteFileBytes(copies.File(L"changed.exe"), changed));
+  ASSERT_GT(changed.size(), 4096u) << "no signed exe in REBOOTPC_SIGNED_EXE";
+  changed[2048] = static_cast<char>(changed[2048] ^ 1);  // in the code, which the digest covers
+  ASSERT_TRUE(wintest::WriteFileBytes(scratch.File(L"changed.exe"), changed));
   const struct {
-    const char* what;
     std::wstring file;
     LONG expected;
-  } cases[] = {
-      {"the signed release", signedExe, ERROR_SUCCESS},
-      {"one byte changed", copies.File(L"changed.exe"), TRUST_E_BAD_DIGEST},
-  };
+  } cases[] = {{signedExe, ERROR_SUCCESS}, {scratch.File(L"changed.exe"), TRUST_E_BAD_DIGEST}};
   for (const auto& c : cases) {
     const LONG got = VerifyTrust(c.file);
-    EXPECT_EQ(c.expected, got) << c.what << ": expected 0x" << std::hex << static_cast<unsigned long>(c.expected)
-                               << ", got 0x" << static_cast<unsigned long>(got);
+    EXPECT_EQ(c.expected, got) << wintest::Narrow(c.file) << ": expected 0x" << std::hex
+                               << static_cast<unsigned long>(c.expected) << ", got 0x" << static_cast<unsigned long>(got);
   }
 
-  wintest::ScratchFolder app;
   wintest::ScratchFolder work;
   ASSERT_TRUE(wintest::WriteFileBytes(work.File(L"reboot.prefs"), tooltest::SettledPrefs("30", "40")));
-  tooltest::ToolRun run(app.path(), work.path(), signedExe);
+  tooltest::ToolRun run(scratch.path(), work.path(), signedExe);
   ASSERT_TRUE(run.started()) << run.startFailure();
   const HWND main = run.WaitMainWindow();
   ASSERT_NE(nullptr, main) << "the signed RebootPC.exe showed no window";
