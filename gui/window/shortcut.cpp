@@ -43,11 +43,6 @@ KeyState ReadKeyState() {
   return state;
 }
 
-bool IsInputMessage(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_INPUT;
-}
-
 bool BeginsWith(const wchar_t* text, const wchar_t* prefix) {
   for (; *prefix; ++text, ++prefix) {
     if (*text != *prefix) return false;
@@ -133,6 +128,16 @@ HACCEL AcceleratorsFor(HWND active) {
   // A hot-key control captures every combination itself.
   if (focus && GetPropW(focus, kHotkeyProperty)) return nullptr;
   return record ? record->acceleratorTable : nullptr;
+}
+
+bool IsInputMessage(UINT message) {
+  // WM_TOUCH, then the non-client and client pointer messages of Windows 8 (WM_NCPOINTERUPDATE
+  // to WM_POINTERHWHEEL), which the headers for Windows 7 leave out.
+  constexpr UINT kLastPointerInput = 0x024F;
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || message == WM_IME_CHAR ||
+         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_INPUT ||
+         (message >= WM_TOUCH && message <= kLastPointerInput);
 }
 
 bool AcceleratorCanTranslate(UINT message) {

@@ -25,6 +25,9 @@ HACCEL ShortcutAdd(std::int64_t window, std::uint32_t shortcut, std::int64_t ite
 // The accelerator table EventWait translates the fetched message with, or null. While a
 // modifier key is down it also shows the active window's keyboard cues.
 HACCEL AcceleratorsFor(HWND activeWindow);
+// Whether a message is input from the user: keyboard (IME characters included), mouse and
+// non-client mouse, raw input, touch and pointer.
+bool IsInputMessage(UINT message);
 // Whether TranslateAcceleratorW can translate a message of this number at all (key-down and
 // character messages). For any other message the table chosen makes no difference, so
 // EventWait asks only KeyboardCuesWhileModifierDown, the part of AcceleratorsFor that acts on
