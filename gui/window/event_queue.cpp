@@ -210,7 +210,7 @@ std::int64_t EventWait() {
     translated = PressFocusedButton(active, message);
     if (!translated) {
       HACCEL table = AcceleratorsFor(active);
-      translated = table && TranslateAcceleratorW(active, table, &message);
+      translated = table && ShortcutTranslate(active, table, &message);
     }
     if (translated && active) KeyboardCues(active, 1);
   } else {

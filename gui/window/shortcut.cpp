@@ -43,6 +43,9 @@ KeyState ReadKeyState() {
   return state;
 }
 
+// Set while ShortcutTranslate translates a repeated key-down.
+bool translatingHeldKey = false;
+
 bool BeginsWith(const wchar_t* text, const wchar_t* prefix) {
   for (; *prefix; ++text, ++prefix) {
     if (*text != *prefix) return false;
@@ -128,6 +131,20 @@ HACCEL AcceleratorsFor(HWND active) {
   // A hot-key control captures every combination itself.
   if (focus && GetPropW(focus, kHotkeyProperty)) return nullptr;
   return record ? record->acceleratorTable : nullptr;
+}
+
+bool ShortcutTranslate(HWND active, HACCEL table, MSG* message) {
+  // TranslateAcceleratorW sends its WM_COMMAND before it returns.
+  translatingHeldKey = KeyDownRepeated(*message);
+  const bool translated = TranslateAcceleratorW(active, table, message) != 0;
+  translatingHeldKey = false;
+  return translated;
+}
+
+bool ShortcutFromHeldKey() { return translatingHeldKey; }
+
+bool KeyDownRepeated(const MSG& message) {
+  return (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) && (message.lParam & (KF_REPEAT << 16));
 }
 
 bool IsInputMessage(UINT message) {

@@ -38,7 +38,7 @@ LRESULT OnCommand(HWND window, const WindowOwner& owner, WPARAM wParam, LPARAM l
     FocusNext(0);
   } else if (LOWORD(wParam) == NavigatePreviousCommand) {
     FocusNext(1);
-  } else {
+  } else if (!ShortcutFromHeldKey()) {
     EventPost(MenuEvent, LOWORD(wParam), owner.number, 0);
   }
   return 0;

@@ -3,8 +3,9 @@
 // shutdown.exe receives for ordinary and hostile input, the form reset after success, the error
 // box when shutdown.exe fails or is missing (fields kept, the box in front and owned by the main
 // window, the hint for the common exit codes), shutdown.exe started hidden while the tool stays
-// in front, answers and takes no input, and that a shutdown.exe planted in the tool's folder or
-// the current folder never runs.
+// in front, answers and takes no input, one restart for one press however long Enter is held or
+// whatever is posted meanwhile, and that a shutdown.exe planted in the tool's folder or the
+// current folder never runs.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -388,6 +389,66 @@ TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
   EXPECT_EQ(1u, tooltest::Records().size()) << "the keys or the click given meanwhile started another restart";
   EXPECT_TRUE(FormIsReset()) << "name [" << Narrow(TextOf(Gadget(0))) << "]";
   EXPECT_EQ(pointerOverButton, CurrentCursor()) << "still the wait cursor";
+}
+
+// One press, one restart: Enter held 1.5 s in a field or on Submit over a stand-in failing after
+// 300 ms, or keys and a click posted to the form during a 2.5 s run, as automation tools send
+// them: one launch, the error box still up, the fields as they were; Enter held over a stand-in
+// that succeeds: one launch, the form reset, no box. A held letter still types.
+TEST_F(RebootTest, OnePressStartsOneRestartHeldOrPostedInputNone) {
+  Start();
+  ASSERT_TRUE(Fill(L"pc-road", L"60", L"", Entry::Type));
+  ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(5)));
+  wintest::HoldKey('T', 300);
+  const std::wstring notice = TextOf(Gadget(5));
+  ASSERT_GE(notice.size(), 2u) << "a held letter typed no repeats: [" << Narrow(notice) << "]";
+  struct Way {
+    const char* label;
+    DWORD exitCode, runs;  // of the stand-in; runs in milliseconds
+    int field;             // where the focus is before the run and after the box
+    bool post;             // false: Enter held; true: Enter pressed, then input posted during the run
+  };
+  const Way ways[] = {{"Enter held in the name field", 53, 300, 0, false},
+                      {"Enter held on Submit", 53, 300, 7, false},
+                      {"input posted during the run", 53, 2500, 0, true},
+                      {"Enter held, and shutdown.exe succeeds", 0, 300, 0, false}};
+  for (const Way& way : ways) {
+    ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(),
+                                        recorder::RecorderSteering(way.exitCode, way.runs)));
+    const std::size_t before = tooltest::Records().size();
+    // Submit is two Tabs from the notice.
+    ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(way.field == 7 ? 5 : way.field))) << way.label;
+    for (int tab = 0; way.field == 7 && tab < 2; ++tab) wintest::PressKey(VK_TAB);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return run_->Focus() == Gadget(way.field); }, 2000)) << way.label;
+    if (!way.post) {
+      wintest::HoldKey(VK_RETURN, 1500);
+    } else {
+      wintest::PressKey(VK_RETURN);
+      ASSERT_TRUE(wintest::WaitUntil([] { return ProcessRunning(L"shutdown.exe"); }, 5000)) << way.label;
+      PostMessageW(Gadget(5), WM_CHAR, L'x', 1);
+      PostMessageW(Gadget(0), WM_KEYDOWN, VK_BACK, 1);
+      PostMessageW(Gadget(0), WM_CHAR, L'\b', 1);
+      PostMessageW(Gadget(0), WM_KEYUP, VK_BACK, 0xC0000001);
+      PostMessageW(Gadget(7), BM_CLICK, 0, 0);
+    }
+    if (way.exitCode == 0) {
+      wintest::Pump(1000);  // time for a second run
+      EXPECT_EQ(nullptr, run_->FindWindowOf(L"#32770", nullptr)) << way.label << ": a box after success";
+      EXPECT_TRUE(FormIsReset()) << way.label;
+      EXPECT_EQ(before + 1, tooltest::Records().size()) << way.label << ": not exactly one launch";
+      continue;
+    }
+    HWND box = ErrorBoxInFront();
+    ASSERT_NE(nullptr, box) << way.label << ": no error box in front, owned by the main window";
+    wintest::Pump(500);
+    EXPECT_TRUE(IsWindowVisible(box)) << way.label << ": the error box went by itself";
+    ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN)) << way.label;
+    EXPECT_TRUE(BackAfterTheBox(way.field)) << way.label;
+    wintest::Pump(1000);  // time for a second run
+    EXPECT_EQ(before + 1, tooltest::Records().size()) << way.label << ": not exactly one launch";
+    EXPECT_EQ(L"pc-road|60|" + notice, TextOf(Gadget(0)) + L"|" + TextOf(Gadget(4)) + L"|" + TextOf(Gadget(5)))
+        << way.label;
+  }
 }
 
 TEST_F(RebootTest, PlantedShutdownInTheToolsFolderOrTheCurrentFolderNeverRuns) {
