@@ -106,12 +106,11 @@ class PendingRecord {
 
   // False when a record was wanted and could not be had.
   bool ready() const { return !wanted_ || record_; }
-  std::int64_t HandOut(HANDLE process, std::uint32_t processId, ScopedHandle& inputWrite, ScopedHandle& outputRead,
-                       ScopedHandle& errorRead, std::uint32_t flags) {
+  std::int64_t HandOut(HANDLE process, ScopedHandle& inputWrite, ScopedHandle& outputRead, ScopedHandle& errorRead,
+                       std::uint32_t flags) {
     LaunchedProgram* record = record_;
     record_ = nullptr;
     record->process = process;
-    record->processId = processId;
     record->inputWrite = inputWrite.Release();
     record->outputRead = outputRead.Release();
     record->errorRead = errorRead.Release();
@@ -252,7 +251,7 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
     errorWrite.Close();
     CloseHandle(created.hThread);
     if (flags & LaunchWait) WaitForSingleObject(created.hProcess, INFINITE);
-    if (keep) return record.HandOut(created.hProcess, created.dwProcessId, inputWrite, outputRead, errorRead, flags);
+    if (keep) return record.HandOut(created.hProcess, inputWrite, outputRead, errorRead, flags);
     CloseHandle(created.hProcess);
     return 1;
   }
@@ -279,7 +278,7 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   const ShellExecuteExProc shellExecute = ShellExecuteExEntry();
   if (!shellExecute || !shellExecute(&shell)) return 0;
   if ((flags & LaunchWait) && shell.hProcess) WaitForSingleObject(shell.hProcess, INFINITE);
-  if (keep) return record.HandOut(shell.hProcess, ShellProcessId, inputWrite, outputRead, errorRead, flags);
+  if (keep) return record.HandOut(shell.hProcess, inputWrite, outputRead, errorRead, flags);
   if (shell.hProcess) CloseHandle(shell.hProcess);
   return 1;
 }

@@ -23,14 +23,11 @@ constexpr std::uint32_t LaunchChainInput = 64;  // standard input from chainFrom
 // A program started with LaunchKeep. Its handles belong to the record until ProgramFree.
 struct LaunchedProgram {
   HANDLE process;
-  std::uint32_t processId;  // 0xFFFFFFFF when the shell started the program
-  HANDLE inputWrite;        // parent's ends of the pipes, or null
+  HANDLE inputWrite;  // parent's ends of the pipes, or null
   HANDLE outputRead;
   HANDLE errorRead;
   std::uint32_t flags;  // the launch flags as passed
 };
-
-constexpr std::uint32_t ShellProcessId = 0xFFFFFFFF;
 
 // Start-up step: the program table and the lock of the launched-program list. Runs once; a
 // second call changes nothing.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "gui/requester/held_key_filter.h"
 #include "gui/requester/modal_ownership.h"
 #include "runtime/memory.h"
 #include "runtime/scoped.h"
@@ -155,6 +156,9 @@ void ModalLoop(HWND dialog, HACCEL accelerators) {
       if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
+    // The thread's message-filter hook first, as IsDialogMessageW asks it, since the
+    // accelerators come before IsDialogMessageW here.
+    if (CallMsgFilterW(&message, MSGF_DIALOGBOX)) continue;
     if (accelerators && TranslateAcceleratorW(dialog, accelerators, &message)) continue;
     if (IsDialogMessageW(dialog, &message)) continue;
     TranslateMessage(&message);
@@ -178,6 +182,7 @@ Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* 
   // Activation during CreateWindowExW already sends WM_ACTIVATE: no stale field gets the focus.
   requester.field = requester.prompt = requester.button = nullptr;
   requester.owner = ModalOwner();
+  const HeldKeyFilter heldKeys;
   ModalBegin();
   requester.ownerDisabled = 0;
   if (requester.owner && IsWindowEnabled(requester.owner)) {

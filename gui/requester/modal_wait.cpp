@@ -2,66 +2,111 @@
 
 #include "gui/requester/modal_ownership.h"
 #include "gui/window/busy_cursor.h"
+#include "gui/window/event_queue.h"
 #include "gui/window/shortcut.h"
-#include "gui/window/window_record.h"
+#include "gui/window/window_procedure.h"
 
 namespace {
 
-// Keys and clicks given during the wait are not for the form that follows it: they are taken
-// from the queue and dropped. Taking them also lets the system send WM_SETCURSOR for the
-// pointer's moves, which the busy cursor answers.
-void DropInput() {
+// The paired steps of the wait, each undone when its holder goes, in the reverse order of
+// their making.
+
+class WaitCursorShown {
+ public:
+  WaitCursorShown() { BusyCursorSet(true); }
+  ~WaitCursorShown() { BusyCursorSet(false); }
+  WaitCursorShown(const WaitCursorShown&) = delete;
+  WaitCursorShown& operator=(const WaitCursorShown&) = delete;
+};
+
+class CommandsRefused {
+ public:
+  CommandsRefused() { EventRefuseCommands(); }
+  ~CommandsRefused() { EventAcceptCommands(); }
+  CommandsRefused(const CommandsRefused&) = delete;
+  CommandsRefused& operator=(const CommandsRefused&) = delete;
+};
+
+class FocusKept {
+ public:
+  explicit FocusKept(HWND owner) : owner_(owner) { WindowFocusRemember(owner_); }
+  ~FocusKept() { WindowFocusGiveBack(owner_); }
+  FocusKept(const FocusKept&) = delete;
+  FocusKept& operator=(const FocusKept&) = delete;
+
+ private:
+  HWND owner_;
+};
+
+class ModalState {
+ public:
+  ModalState() { ModalBegin(); }
+  ~ModalState() { ModalEnd(); }
+  ModalState(const ModalState&) = delete;
+  ModalState& operator=(const ModalState&) = delete;
+};
+
+// ModalBegin leaves the owner to its requester, which disables it itself; here there is none.
+// A disabled window gets no clicks, not even on its caption or close box. EnableWindow returns
+// whether the window was disabled already, in which case it stays so.
+class OwnerDisabled {
+ public:
+  explicit OwnerDisabled(HWND owner) : owner_(owner), disabledHere_(owner && !EnableWindow(owner, FALSE)) {}
+  ~OwnerDisabled() {
+    if (disabledHere_) EnableWindow(owner_, TRUE);
+  }
+  OwnerDisabled(const OwnerDisabled&) = delete;
+  OwnerDisabled& operator=(const OwnerDisabled&) = delete;
+
+ private:
+  HWND owner_;
+  bool disabledHere_;
+};
+
+// Waits until the object is signalled (false) or a message is waiting (true). Touch and pointer
+// input (QS_TOUCH, QS_POINTER: Windows 8 and later) wake the wait too, so that it is dropped at
+// once; an older system refuses those two bits (the wait fails), and is asked again without
+// them. MsgWaitForMultipleObjectsEx reports a signalled object ahead of any message; a wait
+// that fails altogether ends the wait rather than spinning.
+bool MessageWaiting(HANDLE object) {
+  constexpr DWORD kTouchAndPointer = 0x0800 | 0x1000;
+  DWORD woken = MsgWaitForMultipleObjectsEx(1, &object, INFINITE, QS_ALLINPUT | kTouchAndPointer, MWMO_INPUTAVAILABLE);
+  if (woken == WAIT_FAILED) woken = MsgWaitForMultipleObjectsEx(1, &object, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  return woken == WAIT_OBJECT_0 + 1;
+}
+
+// Input given during the wait is not for the form that follows it, whatever queue it came
+// through: typed or clicked, or posted to a control the way automation tools send keys. It is
+// taken from the queue and dropped; taking it also lets the system send WM_SETCURSOR for the
+// pointer's moves, which the wait cursor answers. Everything else is handled as the event loop
+// would: posted messages (the posted-event window's among them), timers and paints. Messages
+// sent from other threads and processes are handled inside PeekMessageW itself.
+void HandleAllButInput() {
   MSG message{};
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (!IsInputMessage(message.message)) DispatchMessageW(&message);
   }
 }
 
-// Everything else is handled as the event loop would: posted messages (the posted-event
-// window's among them), timers and paints. Messages sent from other threads and processes are
-// handled inside PeekMessageW itself.
-void DispatchAllButInput() {
-  MSG message{};
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
-    DispatchMessageW(&message);
-  }
-}
-
-// The owner's focus back where it was. EnableWindow(FALSE) may have taken it away (a disabled
-// window's controls cannot keep it); when the owner is no longer the active window (the admin
-// switched to another program meanwhile), the control is left for its next activation to
-// restore, which the window procedure's WM_ACTIVATE does from "Orv_Focus".
-void RestoreFocus(HWND owner, HWND focus) {
-  if (!owner || !focus || !IsChild(owner, focus)) return;
-  if (GetActiveWindow() == owner) {
-    SetFocus(focus);
-  } else if (GetPropW(owner, WindowIdProperty)) {
-    SetPropW(owner, FocusProperty, focus);
-  }
+void WaitTakingNoInput(HANDLE object) {
+  HWND owner = ModalOwner();
+  // Made first, undone last: the shape is asked for once every window is enabled again, so
+  // that the pointer shows what the control under it shows (an I-beam over a field).
+  const WaitCursorShown cursor;
+  const CommandsRefused refused;
+  const FocusKept focus(owner);
+  const ModalState modal;
+  const OwnerDisabled disabled(owner);
+  while (MessageWaiting(object)) HandleAllButInput();
+  // What came in after the last look, before the object was signalled.
+  HandleAllButInput();
 }
 
 }  // namespace
 
 void ModalWait(HANDLE object) {
   if (WaitForSingleObject(object, 0) != WAIT_TIMEOUT) return;
-  HWND owner = ModalOwner();
-  HWND focus = GetFocus();
-  ModalBegin();
-  // ModalBegin leaves the owner to its requester, which disables it itself; here there is none.
-  // A disabled window gets no clicks, not even on its caption or close box.
-  const bool ownerDisabledHere = owner && !EnableWindow(owner, FALSE);
-  BusyCursorSet(true);
-  // MsgWaitForMultipleObjectsEx returns the object's index (0) once it is signalled, ahead of
-  // any message; WAIT_OBJECT_0 + 1 means messages are waiting. A failed wait ends the wait too
-  // rather than spinning.
-  while (MsgWaitForMultipleObjectsEx(1, &object, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
-    DropInput();
-    DispatchAllButInput();
-  }
-  DropInput();
-  BusyCursorSet(false);
-  if (ownerDisabledHere) EnableWindow(owner, TRUE);
-  ModalEnd();
-  RestoreFocus(owner, focus);
+  WaitTakingNoInput(object);
   // The thread took key messages that EventWait did not see.
   KeyStateForget();
 }

@@ -8,6 +8,7 @@
 
 // Returns once `object` is signalled (at once when it is no object to wait on). The owner (the
 // foreground window, when it is this process's) and the thread's other windows are disabled
-// until then, keys and clicks given meanwhile are thrown away, and afterwards the owner's
-// focus is where it was.
+// until then; input given meanwhile is thrown away whatever queue it came through, a command
+// raised meanwhile (a click sent to a button) is no event, and afterwards the owner's focus is
+// where it was.
 void ModalWait(HANDLE object);

@@ -36,6 +36,7 @@ struct EventState {
   QueuedEvent* head;  // oldest
   QueuedEvent* tail;  // newest
   std::int32_t suspended;
+  std::int32_t commandsRefused;
   std::int32_t currentKind;
   std::int64_t currentWindow;
   std::int64_t currentObject;
@@ -55,11 +56,16 @@ void InitEventState(void* record) {
   state->keptRecord = PoolAlloc(state->pool);
 }
 
+bool IsCommand(std::int32_t kind, std::int64_t subtype) {
+  return kind == MenuEvent || (kind == GadgetEvent && subtype != ContentChanged);
+}
+
 void Append(std::int32_t kind, std::int64_t object, std::int64_t window, std::int64_t subtype, std::uint64_t extra,
             bool always) {
   EventState* state = eventState;
   if (!state) return;
   if (state->suspended != 0 && !always) return;
+  if (state->commandsRefused != 0 && !always && IsCommand(kind, subtype)) return;
   if (QueuedEvent* newest = state->tail; newest && kind < kFirstUncoalescedKind && newest->kind == kind &&
                                          newest->object == object && newest->window == window &&
                                          newest->subtype == subtype) {
@@ -204,7 +210,7 @@ std::int64_t EventWait() {
     translated = PressFocusedButton(active, message);
     if (!translated) {
       HACCEL table = AcceleratorsFor(active);
-      translated = table && TranslateAcceleratorW(active, table, &message);
+      translated = table && ShortcutTranslate(active, table, &message);
     }
     if (translated && active) KeyboardCues(active, 1);
   } else {
@@ -249,6 +255,14 @@ void EventSuspend() {
 
 void EventResume() {
   if (eventState) --eventState->suspended;
+}
+
+void EventRefuseCommands() {
+  if (eventState) ++eventState->commandsRefused;
+}
+
+void EventAcceptCommands() {
+  if (eventState) --eventState->commandsRefused;
 }
 
 std::int64_t EventQueueLength() {

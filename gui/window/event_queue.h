@@ -45,6 +45,14 @@ void EventQueueRemove(std::int32_t kind, std::int64_t object, std::int64_t windo
 void EventQueueRemoveWindow(std::int64_t window);
 void EventSuspend();
 void EventResume();
+// While commands are refused (a modal wait, which takes no input), EventPost drops the events
+// with which a user commands: MenuEvent, and GadgetEvent other than a change of a gadget's
+// content. Whatever raised them meanwhile (a click sent or posted by an automation tool, say) is
+// no answer to anything the user saw, and must start nothing after the wait either. A content
+// change is not a command: it still reaches the application, which keeps its counts right.
+// Calls nest, like EventSuspend and EventResume.
+void EventRefuseCommands();
+void EventAcceptCommands();
 
 // The record another thread allocates on the runtime heap (RuntimeAlloc) and posts, as the
 // lParam of the registered message "Orv_PostEventMessage", to the posted-event window; the GUI

@@ -1,5 +1,6 @@
 #include "gui/window/navigation.h"
 
+#include "gui/window/shortcut.h"
 #include "gui/window/window_record.h"
 
 namespace {
@@ -100,6 +101,7 @@ bool PressFocusedButton(HWND active, const MSG& message) {
   // itself acts on Space only, so it is clicked here: BM_CLICK gives it the button-down and -up
   // a click gives, and its parent the one BN_CLICKED, which is that button's gadget event.
   if (!(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) return false;
-  SendMessageW(focus, BM_CLICK, 0, 0);
+  // A held Enter presses the button once: its repeats are taken and do nothing.
+  if (!KeyDownRepeated(message)) SendMessageW(focus, BM_CLICK, 0, 0);
   return true;
 }

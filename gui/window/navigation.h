@@ -14,5 +14,6 @@ void FocusNext(int backwards);
 void KeyboardCues(HWND window, int show);
 // For EventWait, before the window's shortcuts: when `message` is a plain Enter going down while
 // a push button of the active numbered window has the focus, clicks that button and returns
-// true; the message is then taken, and no shortcut bound to Enter sees it.
+// true; the message is then taken, and no shortcut bound to Enter sees it. A repeat of a held
+// Enter is taken the same way but clicks nothing.
 bool PressFocusedButton(HWND activeWindow, const MSG& message);

@@ -43,10 +43,8 @@ KeyState ReadKeyState() {
   return state;
 }
 
-bool IsInputMessage(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_INPUT;
-}
+// Set while ShortcutTranslate translates a repeated key-down.
+bool translatingHeldKey = false;
 
 bool BeginsWith(const wchar_t* text, const wchar_t* prefix) {
   for (; *prefix; ++text, ++prefix) {
@@ -133,6 +131,30 @@ HACCEL AcceleratorsFor(HWND active) {
   // A hot-key control captures every combination itself.
   if (focus && GetPropW(focus, kHotkeyProperty)) return nullptr;
   return record ? record->acceleratorTable : nullptr;
+}
+
+bool ShortcutTranslate(HWND active, HACCEL table, MSG* message) {
+  // TranslateAcceleratorW sends its WM_COMMAND before it returns.
+  translatingHeldKey = KeyDownRepeated(*message);
+  const bool translated = TranslateAcceleratorW(active, table, message) != 0;
+  translatingHeldKey = false;
+  return translated;
+}
+
+bool ShortcutFromHeldKey() { return translatingHeldKey; }
+
+bool KeyDownRepeated(const MSG& message) {
+  return (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) && (message.lParam & (KF_REPEAT << 16));
+}
+
+bool IsInputMessage(UINT message) {
+  // WM_TOUCH, then the non-client and client pointer messages of Windows 8 (WM_NCPOINTERUPDATE
+  // to WM_POINTERHWHEEL), which the headers for Windows 7 leave out.
+  constexpr UINT kLastPointerInput = 0x024F;
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || message == WM_IME_CHAR ||
+         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_INPUT ||
+         (message >= WM_TOUCH && message <= kLastPointerInput);
 }
 
 bool AcceleratorCanTranslate(UINT message) {

@@ -25,6 +25,19 @@ HACCEL ShortcutAdd(std::int64_t window, std::uint32_t shortcut, std::int64_t ite
 // The accelerator table EventWait translates the fetched message with, or null. While a
 // modifier key is down it also shows the active window's keyboard cues.
 HACCEL AcceleratorsFor(HWND activeWindow);
+// TranslateAcceleratorW with the table AcceleratorsFor chose, for EventWait. A key held down
+// repeats its key-down (KeyDownRepeated); such a repeat still moves the focus (Tab, as in a
+// dialog box), but it fires no shortcut: one press, however long it is held, acts once. The
+// window procedure asks ShortcutFromHeldKey while it handles the WM_COMMAND the translation
+// sends.
+bool ShortcutTranslate(HWND activeWindow, HACCEL table, MSG* message);
+bool ShortcutFromHeldKey();
+// A key-down the keyboard repeats while the key is held: bit 30 of lParam, "the previous key
+// state", is 1 ("the key is down before the message is sent").
+bool KeyDownRepeated(const MSG& message);
+// Whether a message is input from the user: keyboard (IME characters included), mouse and
+// non-client mouse, raw input, touch and pointer.
+bool IsInputMessage(UINT message);
 // Whether TranslateAcceleratorW can translate a message of this number at all (key-down and
 // character messages). For any other message the table chosen makes no difference, so
 // EventWait asks only KeyboardCuesWhileModifierDown, the part of AcceleratorsFor that acts on

@@ -3,8 +3,9 @@
 // shutdown.exe receives for ordinary and hostile input, the form reset after success, the error
 // box when shutdown.exe fails or is missing (fields kept, the box in front and owned by the main
 // window, the hint for the common exit codes), shutdown.exe started hidden while the tool stays
-// in front, answers and takes no input, and that a shutdown.exe planted in the tool's folder or
-// the current folder never runs.
+// in front, answers and takes no input, one restart for one press however long Enter is held or
+// whatever is posted meanwhile, and that a shutdown.exe planted in the tool's folder or the
+// current folder never runs.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -28,72 +29,42 @@ std::wstring Counter(std::size_t left) {
   return L"User Notification:\r\n(" + std::to_wstring(left) + L" Chars Left)";
 }
 
-// What the box advises after the system's text, for the exit codes of shutdown.exe that have a
-// hint, with the computer srv9; any other code, and a failure to start shutdown.exe, gets none.
-struct ExitCodeHint {
-  DWORD code;
-  const wchar_t* hint;
-};
-const wchar_t* const kNetworkHint =
-    L"Check the computer's name, that it is on and reachable from here, and that its firewall lets remote "
-    L"administration in (on Windows, the File and Printer Sharing rules).";
-const wchar_t* const kScheduledHint =
-    L"A restart or shutdown is already scheduled or under way there. A scheduled one is cancelled with:\r\n"
-    L"shutdown /a /m \\\\srv9";
-const ExitCodeHint kExitCodeHints[] = {
-    {53, kNetworkHint},
-    {1722, kNetworkHint},
-    {5,
-     L"The account running RebootPC needs administrator rights on that computer, with the right \"Force shutdown "
-     L"from a remote system\". A local (non-domain) account is refused over the network by Remote UAC unless that "
-     L"computer allows it (LocalAccountTokenFilterPolicy = 1)."},
-    {1190, kScheduledHint},
-    {1115, kScheduledHint},
-    {87,
-     L"Check the timeout: shutdown.exe takes 0 to 315360000 seconds on current Windows (30-1800 is this tool's "
-     L"advice). The notice may hold at most 512 characters."},
-};
-const wchar_t* const kReportedError = L"shutdown.exe reported an error for";
-
-std::wstring HintFor(const std::wstring& what, DWORD code) {
-  if (what != kReportedError) return std::wstring();
-  for (const ExitCodeHint& hint : kExitCodeHints) {
-    if (hint.code == code) return hint.hint;
-  }
-  return std::wstring();
-}
-
-// Checks an error box's text: `what` and the computer, the system's description of `code`, the
-// hint for it if any, the code. The description must be the text FormatMessageW gives for the
-// code up to the line end the system puts after it: nothing of the text itself left out, nothing
-// of the line end kept. A code the system has no text for (1190 under Wine) gets the tool's own
-// sentence.
-void ExpectErrorText(const std::wstring& shown, const std::wstring& what, DWORD code) {
+// Checks an error box's text: `what` and the computer; the system's description of `code` as
+// FormatMessageW gives it, up to the line end the system puts after it (nothing of the text left
+// out, nothing of the line end kept; a code the system has no text for, 1190 under Wine, gets a
+// sentence of the tool's own); then, when `hintWord` is given, a paragraph of advice holding that
+// word, and none otherwise; last the code.
+void ExpectErrorText(const std::wstring& shown, const std::wstring& what, DWORD code, const wchar_t* hintWord) {
   const std::wstring head = what + L" \\\\srv9.\r\n\r\n";
-  const std::wstring hint = HintFor(what, code);
-  const std::wstring tail =
-      (hint.empty() ? std::wstring() : L"\r\n\r\n" + hint) + L"\r\n\r\nError code: " + std::to_wstring(code);
+  const std::wstring tail = L"\r\n\r\nError code: " + std::to_wstring(code);
   ASSERT_GE(shown.size(), head.size() + tail.size()) << Narrow(shown);
   EXPECT_EQ(Narrow(head), Narrow(shown.substr(0, head.size())));
   EXPECT_EQ(Narrow(tail), Narrow(shown.substr(shown.size() - tail.size())));
-  const std::wstring description = shown.substr(head.size(), shown.size() - head.size() - tail.size());
+  const std::wstring body = shown.substr(head.size(), shown.size() - head.size() - tail.size());
 
   wchar_t* message = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
       reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-  const std::wstring system = length ? std::wstring(message, length) : std::wstring();
+  std::wstring system = length ? std::wstring(message, length) : std::wstring();
   if (message) LocalFree(message);
+  system.erase(system.find_last_not_of(L"\r\n ") + 1);
+  const std::size_t paragraph = body.find(L"\r\n\r\n");
+  const std::wstring description = body.substr(0, paragraph);
+  const std::wstring advice = paragraph == std::wstring::npos ? std::wstring() : body.substr(paragraph + 4);
   if (system.empty()) {
-    EXPECT_EQ("The system has no description for this code.", Narrow(description)) << code;
-    return;
+    EXPECT_FALSE(description.empty()) << "no sentence for code " << code << " without a system text";
+  } else {
+    EXPECT_EQ(Narrow(system), Narrow(body.substr(0, system.size()))) << "not the system's description of " << code;
+    EXPECT_EQ(system.size(), description.size()) << "more than the system's description: " << Narrow(body);
   }
-  ASSERT_FALSE(description.empty()) << "no description shown for " << code;
-  EXPECT_EQ(Narrow(description), Narrow(system.substr(0, description.size())))
-      << "the description is not the system's for " << code;
-  EXPECT_EQ(system.find_first_not_of(L"\r\n ", description.size()), std::wstring::npos)
-      << "part of the system's description is missing: " << Narrow(system);
-  EXPECT_EQ(description.find_last_not_of(L"\r\n "), description.size() - 1) << "a line end was kept";
+  if (!hintWord) {
+    EXPECT_EQ("", Narrow(advice)) << "advice for code " << code;
+  } else {
+    EXPECT_NE(advice.find(hintWord), std::wstring::npos)
+        << "the advice for code " << code << " lacks \"" << Narrow(hintWord) << "\": " << Narrow(advice);
+    EXPECT_EQ(advice.find_first_not_of(L"\r\n "), 0u) << "a line end was kept before the advice";
+  }
 }
 
 std::string Show(const std::vector<std::wstring>& arguments) {
@@ -318,10 +289,11 @@ TEST_F(RebootTest, ShutdownFailureShowsTheErrorWithItsCodeAndKeepsTheFields) {
   Start();
   struct Failure {
     DWORD code;
-    DWORD runs;  // milliseconds the stand-in takes
-    int field;   // where Enter is pressed, and where the focus must be after the box
+    DWORD runs;            // milliseconds the stand-in takes
+    int field;             // where Enter is pressed, and where the focus must be after the box
+    const wchar_t* hintWord;  // a word of the advice the box gives
   };
-  const Failure failures[] = {{53, 2000, 0}, {1190, 0, 5}};
+  const Failure failures[] = {{53, 2000, 0, L"firewall"}, {1190, 0, 5, L"shutdown /a /m \\\\srv9"}};
   for (const Failure& failure : failures) {
     const DWORD code = failure.code;
     ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(), recorder::RecorderSteering(code, failure.runs)));
@@ -332,7 +304,7 @@ TEST_F(RebootTest, ShutdownFailureShowsTheErrorWithItsCodeAndKeepsTheFields) {
     EXPECT_NE(nullptr, ErrorBoxInFront()) << "exit code " << code << ": no error box in front, owned by the main window";
     std::wstring text;
     ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box for exit code " << code;
-    ExpectErrorText(text, L"shutdown.exe reported an error for", code);
+    ExpectErrorText(text, L"shutdown.exe reported an error for", code, failure.hintWord);
     ASSERT_EQ(before + 1, tooltest::Records().size());
     EXPECT_EQ(code, tooltest::Records().back().exitCode);
     EXPECT_EQ(L"srv9", TextOf(Gadget(0))) << "exit code " << code;
@@ -361,7 +333,7 @@ TEST_F(RebootTest, MissingShutdownShowsTheErrorAndKeepsTheFields) {
   EXPECT_NE(nullptr, ErrorBoxInFront()) << "no error box in front, owned by the main window";
   std::wstring text;
   ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box";
-  ExpectErrorText(text, L"shutdown.exe could not be started to restart", ERROR_FILE_NOT_FOUND);
+  ExpectErrorText(text, L"shutdown.exe could not be started to restart", ERROR_FILE_NOT_FOUND, nullptr);
   EXPECT_EQ(L"srv9", TextOf(Gadget(0)));
   EXPECT_EQ(L"60", TextOf(Gadget(4)));
   EXPECT_EQ(L"Planned restart", TextOf(Gadget(5)));
@@ -419,6 +391,66 @@ TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
   EXPECT_EQ(pointerOverButton, CurrentCursor()) << "still the wait cursor";
 }
 
+// One press, one restart: Enter held 1.5 s in a field or on Submit over a stand-in failing after
+// 300 ms, or keys and a click posted to the form during a 2.5 s run, as automation tools send
+// them: one launch, the error box still up, the fields as they were; Enter held over a stand-in
+// that succeeds: one launch, the form reset, no box. A held letter still types.
+TEST_F(RebootTest, OnePressStartsOneRestartHeldOrPostedInputNone) {
+  Start();
+  ASSERT_TRUE(Fill(L"pc-road", L"60", L"", Entry::Type));
+  ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(5)));
+  wintest::HoldKey('T', 300);
+  const std::wstring notice = TextOf(Gadget(5));
+  ASSERT_GE(notice.size(), 2u) << "a held letter typed no repeats: [" << Narrow(notice) << "]";
+  struct Way {
+    const char* label;
+    DWORD exitCode, runs;  // of the stand-in; runs in milliseconds
+    int field;             // where the focus is before the run and after the box
+    bool post;             // false: Enter held; true: Enter pressed, then input posted during the run
+  };
+  const Way ways[] = {{"Enter held in the name field", 53, 300, 0, false},
+                      {"Enter held on Submit", 53, 300, 7, false},
+                      {"input posted during the run", 53, 2500, 0, true},
+                      {"Enter held, and shutdown.exe succeeds", 0, 300, 0, false}};
+  for (const Way& way : ways) {
+    ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(),
+                                        recorder::RecorderSteering(way.exitCode, way.runs)));
+    const std::size_t before = tooltest::Records().size();
+    // Submit is two Tabs from the notice.
+    ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(way.field == 7 ? 5 : way.field))) << way.label;
+    for (int tab = 0; way.field == 7 && tab < 2; ++tab) wintest::PressKey(VK_TAB);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return run_->Focus() == Gadget(way.field); }, 2000)) << way.label;
+    if (!way.post) {
+      wintest::HoldKey(VK_RETURN, 1500);
+    } else {
+      wintest::PressKey(VK_RETURN);
+      ASSERT_TRUE(wintest::WaitUntil([] { return ProcessRunning(L"shutdown.exe"); }, 5000)) << way.label;
+      PostMessageW(Gadget(5), WM_CHAR, L'x', 1);
+      PostMessageW(Gadget(0), WM_KEYDOWN, VK_BACK, 1);
+      PostMessageW(Gadget(0), WM_CHAR, L'\b', 1);
+      PostMessageW(Gadget(0), WM_KEYUP, VK_BACK, 0xC0000001);
+      PostMessageW(Gadget(7), BM_CLICK, 0, 0);
+    }
+    if (way.exitCode == 0) {
+      wintest::Pump(1000);  // time for a second run
+      EXPECT_EQ(nullptr, run_->FindWindowOf(L"#32770", nullptr)) << way.label << ": a box after success";
+      EXPECT_TRUE(FormIsReset()) << way.label;
+      EXPECT_EQ(before + 1, tooltest::Records().size()) << way.label << ": not exactly one launch";
+      continue;
+    }
+    HWND box = ErrorBoxInFront();
+    ASSERT_NE(nullptr, box) << way.label << ": no error box in front, owned by the main window";
+    wintest::Pump(500);
+    EXPECT_TRUE(IsWindowVisible(box)) << way.label << ": the error box went by itself";
+    ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN)) << way.label;
+    EXPECT_TRUE(BackAfterTheBox(way.field)) << way.label;
+    wintest::Pump(1000);  // time for a second run
+    EXPECT_EQ(before + 1, tooltest::Records().size()) << way.label << ": not exactly one launch";
+    EXPECT_EQ(L"pc-road|60|" + notice, TextOf(Gadget(0)) + L"|" + TextOf(Gadget(4)) + L"|" + TextOf(Gadget(5)))
+        << way.label;
+  }
+}
+
 TEST_F(RebootTest, PlantedShutdownInTheToolsFolderOrTheCurrentFolderNeverRuns) {
   ASSERT_TRUE(CopyFileW(tooltest::RecorderExe().c_str(), app_.File(L"shutdown.exe").c_str(), FALSE));
   ASSERT_TRUE(CopyFileW(tooltest::RecorderExe().c_str(), work_.File(L"shutdown.exe").c_str(), FALSE));
@@ -436,23 +468,35 @@ TEST_F(RebootTest, PlantedShutdownInTheToolsFolderOrTheCurrentFolderNeverRuns) {
       << "the shutdown.exe in the current folder ran";
 }
 
-// The exit codes a remote restart meets most each get their hint in the box, between the
-// system's text and the code, with the computer as typed; another code gets none. The fields
-// stay as typed through every failure.
+// The exit codes a remote restart meets most each get their advice in the box, between the
+// system's text and the code, with the computer as typed where it ends in a command; another
+// code gets none. Each row: the code, and a word its advice must hold. The fields stay as typed
+// through every failure.
 TEST_F(RebootTest, ShutdownFailureSaysWhatToCheckNextForTheCommonCodes) {
   Start();
-  std::vector<DWORD> codes;
-  for (const ExitCodeHint& hint : kExitCodeHints) codes.push_back(hint.code);
-  codes.push_back(ERROR_BAD_NET_NAME);  // 67: no hint
+  struct Hint {
+    DWORD code;
+    const wchar_t* word;  // null: no advice
+  };
+  const Hint hints[] = {
+      {53, L"firewall"},
+      {1722, L"firewall"},
+      {5, L"administrator"},
+      {1190, L"shutdown /a /m \\\\srv9"},
+      {1115, L"shutdown /a /m \\\\srv9"},
+      {87, L"timeout"},
+      {ERROR_BAD_NET_NAME, nullptr},
+  };
   ASSERT_TRUE(Fill(L"srv9", L"60", L"Planned restart", Entry::Type));
-  for (DWORD code : codes) {
+  for (const Hint& hint : hints) {
+    const DWORD code = hint.code;
     ASSERT_TRUE(tooltest::SteerRecorder(code));
     const std::size_t before = tooltest::Records().size();
     ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(0))) << "exit code " << code;
     wintest::PressKey(VK_RETURN);
     std::wstring text;
     ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box for exit code " << code;
-    ExpectErrorText(text, kReportedError, code);
+    ExpectErrorText(text, L"shutdown.exe reported an error for", code, hint.word);
     ASSERT_EQ(before + 1, tooltest::Records().size());
     EXPECT_EQ(code, tooltest::Records().back().exitCode);
     EXPECT_EQ(L"srv9", TextOf(Gadget(0))) << "exit code " << code;

@@ -79,6 +79,16 @@ void PressKey(WORD virtualKey, bool control, bool shift, bool alt) {
   Pump(30);
 }
 
+void HoldKey(WORD virtualKey, DWORD milliseconds) {
+  constexpr DWORD kRepeatInterval = 33;
+  for (DWORD held = 0; held < milliseconds; held += kRepeatInterval) {
+    SendKeyInputs({KeyInput(virtualKey, false)});
+    Pump(kRepeatInterval);
+  }
+  SendKeyInputs({KeyInput(virtualKey, true)});
+  Pump(30);
+}
+
 void TypeText(const std::wstring& text) {
   std::vector<INPUT> inputs;
   for (wchar_t unit : text) {

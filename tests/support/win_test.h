@@ -26,6 +26,10 @@ void SendKeyStrokes(WORD virtualKey, bool control = false, bool shift = false, b
 // for sequences the helpers above do not make (a key held across several others).
 INPUT KeyInput(WORD virtualKey, bool up);
 void SendKeyInputs(std::initializer_list<INPUT> inputs);
+// A key held down for about `milliseconds`, as the keyboard reports it: its key-down, again
+// every 33 ms (the repeats, which the system marks with bit 30 of lParam as the key is down
+// already), then its key-up; pumps meanwhile.
+void HoldKey(WORD virtualKey, DWORD milliseconds);
 // Types text as Unicode keystrokes (KEYEVENTF_UNICODE).
 void TypeText(const std::wstring& text);
 // A real left click at a point in the window's client area, or of the screen.
