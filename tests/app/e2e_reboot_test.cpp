@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -351,9 +353,12 @@ TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
   RECT submit{};
   GetWindowRect(Gadget(7), &submit);
   wintest::MoveMouseTo((submit.left + submit.right) / 2, (submit.top + submit.bottom) / 2);
-  // A cursor handle belongs to the process that loaded it (under Wine), so the tool's wait
-  // cursor is told from its pointer over the button before and after the run.
-  const HCURSOR pointerOverButton = CurrentCursor();
+  // A cursor handle belongs to the process that loaded it (under Wine), so the wait cursor is the
+  // shape the tool shows all through the run, told from its shape before the run. That shape is
+  // not the one to expect afterwards: Wine 10 at times applies a mouse move late, with the place
+  // the pointer had before (the notice field's I-beam over the button), while after the wait the
+  // tool asks the control under the pointer itself.
+  const HCURSOR before = CurrentCursor();
   wintest::PressKey(VK_RETURN);
   ASSERT_TRUE(wintest::WaitUntil([] { return ProcessRunning(L"shutdown.exe"); }, 5000)) << "shutdown.exe did not start";
 
@@ -362,7 +367,8 @@ TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
   wintest::PressKey(VK_RETURN);
   wintest::ClickScreen((submit.left + submit.right) / 2, (submit.top + submit.bottom) / 2);
   wintest::MoveMouseTo((submit.left + submit.right) / 2, (submit.top + submit.bottom) / 2);
-  int samples = 0, notInFront = 0, unanswered = 0, busyCursor = 0;
+  int samples = 0, notInFront = 0, unanswered = 0;
+  std::map<HCURSOR, int> shapes;
   std::set<std::string> appeared;
   while (ProcessRunning(L"shutdown.exe")) {
     ++samples;
@@ -374,13 +380,17 @@ TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
     }
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer)) ++unanswered;
-    if (CurrentCursor() != pointerOverButton) ++busyCursor;
+    ++shapes[CurrentCursor()];
     Sleep(50);
   }
   EXPECT_GE(samples, 10) << "shutdown.exe ran too briefly to watch";
   EXPECT_EQ(0, notInFront) << "of " << samples << " samples";
   EXPECT_EQ(0, unanswered) << "of " << samples << " samples";
-  EXPECT_GE(busyCursor, samples - 1) << "no wait cursor in " << samples - busyCursor << " of " << samples << " samples";
+  const auto wait = std::max_element(shapes.begin(), shapes.end(),
+                                     [](const auto& a, const auto& b) { return a.second < b.second; });
+  ASSERT_NE(shapes.end(), wait);
+  EXPECT_NE(before, wait->first) << "no wait cursor: the shape of before the run all through it";
+  EXPECT_GE(wait->second, samples - 1) << "the wait cursor in only " << wait->second << " of " << samples << " samples";
   for (const std::string& window : appeared) ADD_FAILURE() << "a window of another process appeared: " << window;
   EXPECT_TRUE(wintest::WaitUntil([&] { return FormIsReset(); }, 5000))
       << "name [" << Narrow(TextOf(Gadget(0))) << "] notice [" << Narrow(TextOf(Gadget(5))) << "]";
@@ -388,7 +398,7 @@ TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
   wintest::Pump(1500);
   EXPECT_EQ(1u, tooltest::Records().size()) << "the keys or the click given meanwhile started another restart";
   EXPECT_TRUE(FormIsReset()) << "name [" << Narrow(TextOf(Gadget(0))) << "]";
-  EXPECT_EQ(pointerOverButton, CurrentCursor()) << "still the wait cursor";
+  EXPECT_NE(wait->first, CurrentCursor()) << "still the wait cursor";
 }
 
 // One press, one restart: Enter held 1.5 s in a field or on Submit over a stand-in failing after
