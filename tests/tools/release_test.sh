@@ -104,7 +104,6 @@ an empty package id|package_id|with_identity package_id "" release --url "$url"
 a file the build needs that git does not list (--check)|app_main.cpp|unlisted app/app_main.cpp release --check
 ROWS
 
-: > "$work/recorded.log"
 check "signed, the password through a pipe" "${sign[@]}" "$work/signer.p12" --password-file <(cat "$work/password")
 cp "$work/last.log" "$work/signed.log" && cp -r "$dist" "$work/signed-dist"
 check "--sign without --timestamp warns" grep -q -i "without a timestamp.*expires" "$work/signed.log"
