@@ -126,6 +126,13 @@ check "the signature put back, its signer expected (lower case, no colons), give
 check "nothing pinned, none expected: the signer not checked, its fingerprint said" bash -c \
   "'$tree/tools/release' --attach '$work/signed-dist/$signature_path' --url '$url' | grep 'not checked' | grep -q -F '$signer_sha256'"
 check "the exe is terminal-server aware, its size and checksum let the signature come off" tools/check-exe "$tree/build/release"
+check "its version resource and manifest name the identity" /usr/bin/python3 - "$work/unsigned.exe" "$tree/resources/identity.json" <<'PY'
+import json, sys
+exe, identity = open(sys.argv[1], "rb").read(), json.load(open(sys.argv[2]))
+for field in ("name", "publisher", "description", "copyright"):
+    assert identity[field].encode("utf-16-le") in exe, f"no {field} in the version resource"
+assert f"<description>{identity['description']}</description>".encode() in exe, "not the manifest's description"
+PY
 
 # The manifests: what winget and Scoop check of a portable zip, and the zip they name.
 check "the manifests name the zip" /usr/bin/python3 - "$dist" "$zip_path" "$url$zip_path" "$version" "$scoop_path" <<'PY'
