@@ -253,6 +253,35 @@ TEST_F(StartTest, StoredPositionOpensTheWindowThereInTheWorkAreaWithAMinimisedPo
   }
 }
 
+// Minimised, the window is parked out of sight (Wine: the bottom-left corner; Windows: -32000);
+// the saves on that move and on the close keep where it stood, and the next start opens there.
+TEST_F(StartTest, ClosedWhileMinimisedKeepsWhereTheWindowStood) {
+  WriteSettledPrefs("200", "150");
+  const std::string stood = SettledPrefs("200", "150");
+  {
+    ToolRun run(app_.path(), work_.path());
+    HWND main = run.WaitMainWindow();
+    ASSERT_NE(nullptr, main);
+    PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return IsIconic(main) != FALSE; }, 5000)) << "not minimised";
+    ASSERT_TRUE(run.Settle(main));
+    EXPECT_EQ(Shown(stood), Shown(PrefsOnDisk())) << "the move to the parking place was saved";
+    // Closed from the taskbar: the close saves again, over a file changed meanwhile.
+    ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), SettledPrefs("1", "2")));
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(run.WaitExit(5000, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(Shown(stood), Shown(PrefsOnDisk())) << "the close saved the parking place";
+  }
+  ToolRun again(app_.path(), work_.path());
+  HWND main = again.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ(200, FramePosition(main).x);
+  EXPECT_EQ(150, FramePosition(main).y);
+  EXPECT_TRUE(QuitWithCtrlQ(again, main));
+}
+
 TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZero) {
   WriteSettledPrefs("40", "30");
   {
