@@ -44,8 +44,8 @@ POINT WorkAreaPosition(std::int64_t x, std::int64_t y, int width, int height) {
 }
 
 RECT MonitorWorkArea(HWND window) {
-  const HMONITOR monitor = window ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
-                                  : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  HMONITOR monitor = window ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                             : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   return InfoOf(monitor).rcWork;
 }
 
