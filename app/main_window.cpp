@@ -9,6 +9,7 @@
 #include "gui/gadget/gadget.h"
 #include "gui/gadget/label_gadget.h"
 #include "gui/window/menu.h"
+#include "gui/window/monitor_work_area.h"
 #include "gui/window/shortcut.h"
 #include "gui/window/window.h"
 
@@ -31,6 +32,14 @@ Text CounterText(std::int64_t charsLeft) {
 }
 
 bool MainWindowOpen() {
+  // CreateWindowExW opens a window where it is told, on no monitor if need be: the stored
+  // position may be on a monitor unplugged since, a laptop's dock, a larger remote session; and
+  // 0, 0 may be under a taskbar at the top or the left. The frame is placed wholly in a work area.
+  RECT frame{0, 0, static_cast<LONG>(app.windowWidth), static_cast<LONG>(app.windowHeight + MenuBarHeight())};
+  AdjustWindowRectEx(&frame, MainWindowStyle, FALSE, 0);
+  const POINT at = WorkAreaPosition(app.windowX, app.windowY, frame.right - frame.left, frame.bottom - frame.top);
+  app.windowX = at.x;
+  app.windowY = at.y;
   if (WindowOpen(MainWindow, app.windowX, app.windowY, app.windowWidth, app.windowHeight + MenuBarHeight(),
                  app.windowTitle.c_str(), MainWindowStyle) == 0) {
     return false;

@@ -6,7 +6,8 @@
 
 #include "runtime/text.h"
 
-// Opens window 0 at (windowX, windowY) and builds its menus, shortcuts and gadgets, with the
+// Opens window 0 at (windowX, windowY), moved the least into a monitor's work area (and
+// windowX, windowY with it), and builds its menus, shortcuts and gadgets, with the
 // focus in the name field. False, with nothing built, when the window could not be opened (no
 // desktop to open it on).
 bool MainWindowOpen();

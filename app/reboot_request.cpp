@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/reboot_parameters.h"
+#include "app/this_computer.h"
 #include "gui/gadget/gadget.h"
 #include "gui/requester/message_requester.h"
 #include "gui/requester/modal_wait.h"
@@ -101,6 +102,15 @@ void ShowFailure(const wchar_t* what, DWORD code, const Text& hint = Text()) {
   MessageRequest(L"Error", text.c_str(), MB_OK | MB_ICONERROR);
 }
 
+// Asked before the computer the tool runs on is restarted: a slip, a habit or a pasted name must
+// not end the admin's own work. No is the default button, so Enter keeps the computer running.
+bool ThisComputerRestartConfirmed() {
+  const Text text = TextJoin({L"\"", app.pcName.c_str(),
+                              L"\" is this computer.\r\n\r\nRestarting it closes all its programs, RebootPC "
+                              L"included, without saving their work, after the timeout."});
+  return MessageRequest(L"Restart this computer?", text.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 void ResetForm() {
   GadgetSetText(NameField, L"");
   GadgetSetText(TimeoutField, L"30");
@@ -123,6 +133,10 @@ void SubmitReboot() {
   }
   if (TextEqual(app.reasonText.c_str(), L"")) {
     MessageRequest(L"Error", L"You must notify the user of a reason for the reboot!", MB_OK | MB_ICONERROR);
+    return;
+  }
+  if (IsThisComputer(app.pcName.c_str()) && !ThisComputerRestartConfirmed()) {
+    GadgetSetFocus(NameField);
     return;
   }
 

@@ -96,8 +96,11 @@ bool PromptCredentials() {
 }
 
 void SavePosition() {
+  // Minimised, the window is parked where no one sees it (-32000 on Windows, the bottom-left
+  // corner under Wine); where it stood is where it is restored to.
+  const POINT at = WindowRestoredPosition(MainWindow);
   PrefsOpen(SettingsFileName);
-  PrefsWriteInteger(L"RebootX", WindowLeft(MainWindow));
-  PrefsWriteInteger(L"RebootY", WindowTop(MainWindow));
+  PrefsWriteInteger(L"RebootX", at.x);
+  PrefsWriteInteger(L"RebootY", at.y);
   PrefsClose();
 }

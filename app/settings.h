@@ -11,5 +11,6 @@ bool LoadSettings();
 // prompt could not be shown at all. The password is held only in secret texts, so no copy of it,
 // in clear or scrambled, stays in memory afterwards.
 bool PromptCredentials();
-// Writes the main window's current frame position as "RebootX" / "RebootY".
+// Writes where the main window's frame stands as "RebootX" / "RebootY": while it is minimised,
+// where it is restored to.
 void SavePosition();

@@ -182,7 +182,9 @@ std::int64_t ProgramLaunch(const wchar_t* program, const wchar_t* parameters, co
   pipeAttributes.bInheritHandle = TRUE;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
+  // A hidden program shows no window for the app-starting cursor to wait for: without
+  // STARTF_FORCEOFFFEEDBACK Windows would show that cursor for seconds after it has ended.
+  startup.dwFlags = STARTF_USESHOWWINDOW | ((flags & LaunchHidden) ? STARTF_FORCEOFFFEEDBACK : 0);
   BOOL inheritHandles = FALSE;
   const WORD showMode = (flags & LaunchHidden) ? SW_HIDE : SW_SHOWNORMAL;
   startup.wShowWindow = showMode;

@@ -13,7 +13,7 @@
 #include "runtime/object_table.h"
 
 constexpr std::uint32_t LaunchWait = 1;        // wait, without time limit, until the program has ended
-constexpr std::uint32_t LaunchHidden = 2;      // SW_HIDE; a new console unless a pipe is set up
+constexpr std::uint32_t LaunchHidden = 2;      // SW_HIDE, no app-starting cursor; a new console without pipes
 constexpr std::uint32_t LaunchKeep = 4;        // return a LaunchedProgram instead of 1
 constexpr std::uint32_t LaunchReadOutput = 8;  // with LaunchKeep: pipe from the child's standard output
 constexpr std::uint32_t LaunchWriteInput = 16;  // with LaunchKeep: pipe to the child's standard input

@@ -7,6 +7,7 @@
 
 #include "gui/requester/held_key_filter.h"
 #include "gui/requester/modal_ownership.h"
+#include "gui/window/monitor_work_area.h"
 #include "runtime/memory.h"
 #include "runtime/scoped.h"
 
@@ -50,6 +51,14 @@ void EnsureFont() {
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
     if (HFONT message = CreateFontIndirectW(&metrics.lfMessageFont)) requester.font = message;
   }
+}
+
+// Centred on the work area of the owner's monitor, or of the primary monitor without an owner:
+// beside the window it belongs to, clear of the taskbar.
+POINT CentredOnOwnersMonitor(HWND owner) {
+  const RECT work = MonitorWorkArea(owner);
+  return POINT{work.left + (work.right - work.left) / 2 - kWidth / 2,
+               work.top + (work.bottom - work.top) / 2 - kHeight / 2};
 }
 
 // Gives the owner and the windows ModalBegin disabled their state back. Safe to repeat.
@@ -191,10 +200,10 @@ Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* 
   }
 
   wchar_t* result = nullptr;  // filled by the window procedure when "OK" is chosen
-  const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kWidth / 2;
-  const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - kHeight / 2;
-  HWND dialog = CreateWindowExW(0, kClassName, titleCopy.get(), kDialogStyle, x, y, kWidth, kHeight,
-                                ModalOwner(), nullptr, instance, nullptr);
+  HWND parent = ModalOwner();
+  const POINT at = CentredOnOwnersMonitor(parent);
+  HWND dialog = CreateWindowExW(0, kClassName, titleCopy.get(), kDialogStyle, at.x, at.y, kWidth, kHeight,
+                                parent, nullptr, instance, nullptr);
   if (shown) *shown = dialog != nullptr;
   if (dialog) {
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&result));

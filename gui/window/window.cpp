@@ -5,6 +5,7 @@
 
 #include "gui/gadget/gadget_hooks.h"
 #include "gui/window/event_queue.h"
+#include "gui/window/monitor_work_area.h"
 #include "gui/window/shortcut.h"
 #include "gui/window/window_class.h"
 #include "gui/window/window_procedure.h"
@@ -153,6 +154,20 @@ std::int64_t WindowTop(std::int64_t number) {
   RECT frame{};
   GetWindowRect(record->handle, &frame);
   return frame.top;
+}
+
+POINT WindowRestoredPosition(std::int64_t number) {
+  WindowRecord* record = WindowRecordOf(number);
+  if (!record) return POINT{0, 0};
+  HWND handle = record->handle;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if ((!IsIconic(handle) && !IsZoomed(handle)) || !GetWindowPlacement(handle, &placement)) {
+    return POINT{static_cast<LONG>(WindowLeft(number)), static_cast<LONG>(WindowTop(number))};
+  }
+  POINT at = PlacementToScreen(handle, POINT{placement.rcNormalPosition.left, placement.rcNormalPosition.top});
+  if (GetWindowLongPtrW(handle, GWL_STYLE) & WS_THICKFRAME) at.x += WindowFrameCorrection();
+  return at;
 }
 
 void WindowClose(std::int64_t number) {

@@ -31,6 +31,9 @@ std::int64_t WindowOpen(std::int64_t number, std::int64_t x, std::int64_t y, std
 HWND WindowHandle(std::int64_t number);
 std::int64_t WindowLeft(std::int64_t number);
 std::int64_t WindowTop(std::int64_t number);
+// The frame's top-left where the window stands when restored: its current one, or, while it is
+// minimised or maximised, the one it is restored to. {0, 0} for an unknown number.
+POINT WindowRestoredPosition(std::int64_t number);
 // The window table's free procedure; -1 closes every window.
 void WindowClose(std::int64_t number);
 

@@ -516,4 +516,72 @@ TEST_F(RebootTest, ShutdownFailureSaysWhatToCheckNextForTheCommonCodes) {
   }
 }
 
+// This computer's own names and addresses ask first; Enter, on No by default, launches nothing
+// and gives the name field its focus back, the fields as typed. A held Enter, the one that asked,
+// does not answer the question.
+using ThisComputerTest = RunningToolTest;
+
+std::wstring OwnName(COMPUTER_NAME_FORMAT format) {
+  wchar_t name[256];
+  DWORD units = 256;
+  return GetComputerNameExW(format, name, &units) ? std::wstring(name, units) : std::wstring();
+}
+
+TEST_F(ThisComputerTest, ItsNamesAskFirstAndEnterMeansNo) {
+  Start();
+  std::wstring lower = OwnName(ComputerNameNetBIOS);
+  CharLowerW(lower.data());
+  const std::wstring names[] = {OwnName(ComputerNameNetBIOS), lower, OwnName(ComputerNameDnsFullyQualified),
+                                L"LocalHost", L"127.0.0.1", L"."};
+  for (const std::wstring& name : names) {
+    const bool holdEnter = &name == &names[0];
+    ASSERT_FALSE(name.empty());
+    SetWindowTextW(Gadget(0), name.c_str());
+    SetWindowTextW(Gadget(5), L"Patch day");
+    ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(5))) << Narrow(name);
+    if (holdEnter) {
+      wintest::HoldKey(VK_RETURN, 1500);
+    } else {
+      wintest::PressKey(VK_RETURN);
+    }
+    HWND box = run_->WaitWindow(L"#32770", L"Restart this computer?");
+    ASSERT_NE(nullptr, box) << Narrow(name) << ": no question";
+    EXPECT_TRUE(GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && !GetDlgItem(box, IDOK)) << "not Yes and No";
+    EXPECT_NE(std::wstring::npos, tooltest::MessageBoxText(box).find(L"\"" + name + L"\""))
+        << Narrow(tooltest::MessageBoxText(box));
+    EXPECT_TRUE(IsWindowVisible(box)) << Narrow(name) << ": the question went by itself";
+    ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Restart this computer?", VK_RETURN)) << Narrow(name);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return run_->InFrontWithFocus(main_, Gadget(0)); }, 3000))
+        << Narrow(name) << ": the focus is not back in the name field";
+    EXPECT_EQ(name, TextOf(Gadget(0)));
+    EXPECT_EQ(L"30", TextOf(Gadget(4)));
+    EXPECT_EQ(L"Patch day", TextOf(Gadget(5)));
+  }
+  wintest::Pump(500);
+  EXPECT_TRUE(tooltest::Records().empty()) << "shutdown.exe ran after No";
+}
+
+TEST_F(ThisComputerTest, YesRestartsItOnceAndAnotherComputerAsksNothing) {
+  Start();
+  SetWindowTextW(Gadget(0), L"localhost");
+  SetWindowTextW(Gadget(5), L"Patch day");
+  ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(0)));
+  wintest::PressKey(VK_RETURN);
+  ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Restart this computer?", 'Y'));
+  ASSERT_TRUE(wintest::WaitUntil([] { return tooltest::Records().size() == 1; }, 10000)) << "Yes launched nothing";
+  EXPECT_EQ(L"\\\\localhost", tooltest::Records().back().argv.at(4));
+  ASSERT_TRUE(wintest::WaitUntil([&] { return TextOf(Gadget(0)).empty(); }, 5000)) << "the form was not reset";
+  ASSERT_TRUE(run_->Settle(main_));
+
+  // No question holds up the launch for another computer.
+  SetWindowTextW(Gadget(0), L"pc01");
+  SetWindowTextW(Gadget(5), L"Patch day");
+  ASSERT_TRUE(tooltest::ClickInto(*run_, Gadget(0)));
+  wintest::PressKey(VK_RETURN);
+  ASSERT_TRUE(wintest::WaitUntil([] { return tooltest::Records().size() == 2; }, 10000)) << "pc01 was not launched";
+  EXPECT_EQ(L"\\\\pc01", tooltest::Records().back().argv.at(4));
+  wintest::Pump(500);
+  EXPECT_EQ(2u, tooltest::Records().size()) << "not one launch each";
+}
+
 }  // namespace

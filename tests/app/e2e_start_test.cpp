@@ -5,6 +5,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <climits>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -201,7 +202,12 @@ TEST_F(StartTest, CancellingEveryPromptStoresEmptyCredentialsAndTheNextStartAsks
   EXPECT_TRUE(QuitWithCtrlQ(second, main));
 }
 
-TEST_F(StartTest, StoredPositionOpensTheWindowThereWithAMinimisedPositionReplaced) {
+// Every stored position opens the frame wholly in the work area, moved no further than needed;
+// one wholly in it stays.
+TEST_F(StartTest, StoredPositionOpensTheWindowThereInTheWorkAreaWithAMinimisedPositionReplaced) {
+  // Expected on the work area's near (left or top) or far (right or bottom) edge.
+  constexpr LONG kNear = LONG_MIN;
+  constexpr LONG kFar = LONG_MAX;
   struct Case {
     std::string x, y;
     LONG expectedX, expectedY;
@@ -210,40 +216,70 @@ TEST_F(StartTest, StoredPositionOpensTheWindowThereWithAMinimisedPositionReplace
       {"-32000", "-32000", 5, 5},
       {"-32000", "40", 5, 40},
       {"60", "-32000", 60, 5},
-      {"-31999", "-31999", -31999, -31999},
+      {"-31999", "-31999", kNear, kNear},
       {"abc", "12abc", 0, 12},
       {"250", "+90", 250, 90},
+      {"5000", "5000", kFar, kFar},
+      {"-40", "-20", kNear, kNear},
   };
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
   for (const Case& c : cases) {
     WriteSettledPrefs(c.x, c.y);
     ToolRun run(app_.path(), work_.path());
     HWND main = run.WaitMainWindow();
     ASSERT_NE(nullptr, main) << "stored " << c.x << ", " << c.y;
-    const POINT at = FramePosition(main);
-    EXPECT_EQ(c.expectedX, at.x) << "stored " << c.x << ", " << c.y;
-    EXPECT_EQ(c.expectedY, at.y) << "stored " << c.x << ", " << c.y;
+    RECT frame{};
+    GetWindowRect(main, &frame);
+    const LONG expectedX = c.expectedX == kNear ? work.left
+                           : c.expectedX == kFar ? work.right - (frame.right - frame.left)
+                                                 : c.expectedX;
+    const LONG expectedY = c.expectedY == kNear ? work.top
+                           : c.expectedY == kFar ? work.bottom - (frame.bottom - frame.top)
+                                                 : c.expectedY;
+    EXPECT_EQ(expectedX, frame.left) << "stored " << c.x << ", " << c.y;
+    EXPECT_EQ(expectedY, frame.top) << "stored " << c.x << ", " << c.y;
     EXPECT_EQ(nullptr, run.FindWindowOf(L"InputRequester", nullptr));
     // Attaching and detaching the menu bar moves the client area after the window is open, which
     // the window reports as a move: the file then holds the position the window opened at.
-    const std::string opened = SettledPrefs(std::to_string(c.expectedX), std::to_string(c.expectedY));
+    const std::string opened = SettledPrefs(std::to_string(expectedX), std::to_string(expectedY));
     EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == opened; }, 3000))
         << "stored " << c.x << ", " << c.y << ": " << Shown(PrefsOnDisk());
-    // Control+Q saves nothing; the close box, for a window off the screen that cannot take the
-    // foreground, ends it as well and saves the position.
+    // Control+Q saves nothing.
     ASSERT_TRUE(run.Settle(main));
     ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), Untidy(opened)));
-    wintest::BringToFront(main);
-    wintest::PressKey('Q', true);
-    DWORD code = 99;
-    std::string left = Untidy(opened);
-    if (!run.WaitExit(3000, &code)) {
-      PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-      ASSERT_TRUE(run.WaitExit(5000, &code));
-      left = opened;
-    }
-    EXPECT_EQ(Shown(left), Shown(PrefsOnDisk())) << "stored " << c.x << ", " << c.y;
-    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(QuitWithCtrlQ(run, main)) << "stored " << c.x << ", " << c.y;
+    EXPECT_EQ(Shown(Untidy(opened)), Shown(PrefsOnDisk())) << "stored " << c.x << ", " << c.y;
   }
+}
+
+// Minimised, the window is parked out of sight (Wine: the bottom-left corner; Windows: -32000);
+// the saves on that move and on the close keep where it stood, and the next start opens there.
+TEST_F(StartTest, ClosedWhileMinimisedKeepsWhereTheWindowStood) {
+  WriteSettledPrefs("200", "150");
+  const std::string stood = SettledPrefs("200", "150");
+  {
+    ToolRun run(app_.path(), work_.path());
+    HWND main = run.WaitMainWindow();
+    ASSERT_NE(nullptr, main);
+    PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return IsIconic(main) != FALSE; }, 5000)) << "not minimised";
+    ASSERT_TRUE(run.Settle(main));
+    EXPECT_EQ(Shown(stood), Shown(PrefsOnDisk())) << "the move to the parking place was saved";
+    // Closed from the taskbar: the close saves again, over a file changed meanwhile.
+    ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), SettledPrefs("1", "2")));
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(run.WaitExit(5000, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(Shown(stood), Shown(PrefsOnDisk())) << "the close saved the parking place";
+  }
+  ToolRun again(app_.path(), work_.path());
+  HWND main = again.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ(200, FramePosition(main).x);
+  EXPECT_EQ(150, FramePosition(main).y);
+  EXPECT_TRUE(QuitWithCtrlQ(again, main));
 }
 
 TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZero) {

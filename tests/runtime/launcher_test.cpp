@@ -244,7 +244,8 @@ TEST_F(LauncherTest, HiddenWithoutPipesGetsANewConsoleAndHiddenWithPipesDoesNot)
   EXPECT_EQ(ProgramLaunch(path.c_str(), L"", L"", LaunchWait | LaunchHidden), 1);
   Record record = OnlyRecord();
   EXPECT_EQ(record.showWindow, static_cast<std::uint32_t>(SW_HIDE));
-  EXPECT_EQ(record.startupFlags, static_cast<std::uint32_t>(STARTF_USESHOWWINDOW));
+  // A hidden program never gets the app-starting cursor.
+  EXPECT_EQ(record.startupFlags, static_cast<std::uint32_t>(STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK));
   EXPECT_EQ(record.priorityClass, static_cast<std::uint32_t>(NORMAL_PRIORITY_CLASS));
   // CREATE_NEW_CONSOLE: the child is alone in a console of its own.
   EXPECT_EQ(record.consoleProcesses, 1u);
@@ -254,7 +255,8 @@ TEST_F(LauncherTest, HiddenWithoutPipesGetsANewConsoleAndHiddenWithPipesDoesNot)
   ASSERT_NE(ProgramRecord(program), nullptr);
   record = OnlyRecord();
   EXPECT_EQ(record.showWindow, static_cast<std::uint32_t>(SW_HIDE));
-  EXPECT_EQ(record.startupFlags, static_cast<std::uint32_t>(STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES));
+  EXPECT_EQ(record.startupFlags,
+            static_cast<std::uint32_t>(STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES | STARTF_FORCEOFFFEEDBACK));
   EXPECT_EQ(record.stdoutKind, "pipe");
   EXPECT_NE(record.consoleProcesses, 1u) << "no new console once a pipe is set up";
   ProgramFree(program);

@@ -307,8 +307,13 @@ TEST(InputRequester, GeometryClassAndControlsAsLaidOut) {
   ASSERT_TRUE(wintest::BringToFront(main.get()));
   const DialogSeen seen = ShowAndInspect(L"default");
 
-  const int left = GetSystemMetrics(SM_CXSCREEN) / 2 - 150;
-  const int top = GetSystemMetrics(SM_CYSCREEN) / 2 - 65;
+  // Centred on the work area of the owner's monitor.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(main.get(), MONITOR_DEFAULTTONEAREST), &monitor));
+  const RECT& work = monitor.rcWork;
+  const int left = work.left + (work.right - work.left) / 2 - 150;
+  const int top = work.top + (work.bottom - work.top) / 2 - 65;
   EXPECT_EQ(seen.rect.left, left);
   EXPECT_EQ(seen.rect.top, top);
   EXPECT_EQ(seen.rect.right - seen.rect.left, 300) << "outer width";
