@@ -38,14 +38,6 @@ constexpr std::int64_t kDescriptorBound = 4;
 constexpr std::int64_t kRssAnonBoundKiB = 1024;
 constexpr int kWarmUpRuns = 30;
 
-int CountFromEnvironment(const wchar_t* name, int fallback) {
-  wchar_t value[32] = L"";
-  const DWORD length = GetEnvironmentVariableW(name, value, 32);
-  if (length == 0 || length >= 32) return fallback;
-  const long count = std::wcstol(value, nullptr, 10);
-  return count > 0 ? static_cast<int>(count) : fallback;
-}
-
 // The largest growth of each real counter over the baseline.
 struct Growth {
   std::int64_t handles = 0;
@@ -142,16 +134,16 @@ Fields FieldsFor(int i) {
 }
 
 TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
-  const int submits = CountFromEnvironment(L"REBOOTPC_SOAK_SUBMITS", 1000);
+  const long submits = wintest::EnvironmentNumber(L"REBOOTPC_SOAK_SUBMITS", 1000);
   evidence::RecordTail tail(tooltest::SystemRecordFile());
   int failures = 0;
   int keySubmits = 0;
 
   auto submit = [&](int i) {
     const Fields fields = FieldsFor(i);
-    if (!evidence::SetText(evidence::NameField(main_), fields.name) ||
-        !evidence::SetText(evidence::TimeoutField(main_), fields.timeout) ||
-        !evidence::SetText(evidence::NoticeField(main_), fields.notice)) {
+    if (!tooltest::SetText(evidence::NameField(main_), fields.name) ||
+        !tooltest::SetText(evidence::TimeoutField(main_), fields.timeout) ||
+        !tooltest::SetText(evidence::NoticeField(main_), fields.notice)) {
       ADD_FAILURE() << "submit " << i << ": the tool did not take the field texts";
       return false;
     }
@@ -177,11 +169,10 @@ TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
     records.insert(records.end(), more.begin(), more.end());
     EXPECT_EQ(1u, records.size()) << "submit " << i << " ran shutdown.exe " << records.size() << " times";
     const std::vector<std::wstring> argv = evidence::SplitCommandLine(records.front().commandLine);
-    const std::vector<std::wstring> expected = evidence::ExpectedArguments(fields.name, fields.timeout, fields.notice);
-    const bool exact = argv.size() == expected.size() + 1 && tooltest::SameTextIgnoringCase(argv[0], tooltest::SystemShutdown()) &&
-                       std::equal(expected.begin(), expected.end(), argv.begin() + 1);
-    EXPECT_TRUE(exact) << "submit " << i << "\n  got      " << evidence::Show(argv) << "\n  expected ["
-                       << wintest::Narrow(tooltest::SystemShutdown()) << "]" << evidence::Show(expected);
+    const std::vector<std::wstring> expected = tooltest::ExpectedArgv(fields.name, fields.timeout, fields.notice);
+    const bool exact = tooltest::SameArgv(expected, argv);
+    EXPECT_TRUE(exact) << "submit " << i << "\n  got      " << tooltest::Show(argv) << "\n  expected "
+                       << tooltest::Show(expected);
     return exact;
   };
 
@@ -206,7 +197,7 @@ TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
 }
 
 TEST_F(SoakTest, MovesRewriteTheFileAtOnceAndResourcesStayFlat) {
-  const int moves = CountFromEnvironment(L"REBOOTPC_SOAK_MOVES", 10000);
+  const long moves = wintest::EnvironmentNumber(L"REBOOTPC_SOAK_MOVES", 10000);
   const std::wstring prefs = work_.File(L"reboot.prefs");
   RECT frame{};
   GetWindowRect(main_, &frame);
