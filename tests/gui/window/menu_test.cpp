@@ -22,18 +22,6 @@ constexpr std::uint32_t kAppFlags = 0xCA0000;
 constexpr std::uint32_t kCtrlQ = 0x20051;
 constexpr std::uint32_t kCtrlA = 0x20041;
 
-SIZE ClientSize(HWND window) {
-  RECT client{};
-  GetClientRect(window, &client);
-  return {client.right - client.left, client.bottom - client.top};
-}
-
-SIZE FrameSize(HWND window) {
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  return {frame.right - frame.left, frame.bottom - frame.top};
-}
-
 std::vector<ACCEL> Entries(HACCEL table) {
   std::vector<ACCEL> entries(static_cast<std::size_t>(CopyAcceleratorTableW(table, nullptr, 0)));
   if (!entries.empty()) CopyAcceleratorTableW(table, entries.data(), static_cast<int>(entries.size()));

@@ -26,18 +26,6 @@ class WindowTest : public testing::Test {
   }
 };
 
-SIZE ClientSize(HWND window) {
-  RECT client{};
-  GetClientRect(window, &client);
-  return {client.right - client.left, client.bottom - client.top};
-}
-
-RECT Frame(HWND window) {
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  return frame;
-}
-
 bool ClassExists(const wchar_t* name) {
   WNDCLASSEXW info{};
   info.cbSize = sizeof info;

@@ -18,6 +18,11 @@ struct Event {
 
 std::string Describe(const std::vector<Event>& events);
 
+// A window's client size; its frame (GetWindowRect) and the frame's size.
+SIZE ClientSize(HWND window);
+RECT Frame(HWND window);
+SIZE FrameSize(HWND window);
+
 // Runs EventWait for `milliseconds` (never blocking: only while an event is queued or a message
 // is waiting) and returns the events it took, in order.
 std::vector<Event> CollectEvents(DWORD milliseconds = 200);
