@@ -55,16 +55,12 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) {
   return arguments;
 }
 
-HWND NameField(HWND main) { return GetDlgItem(main, 0); }
-HWND TimeoutField(HWND main) { return GetDlgItem(main, 4); }
-HWND NoticeField(HWND main) { return GetDlgItem(main, 5); }
-HWND SubmitButton(HWND main) { return GetDlgItem(main, 7); }
-
-void PostSubmit(HWND main) { PostMessageW(SubmitButton(main), BM_CLICK, 0, 0); }
+// The control identifiers are the gadget numbers: 0 name, 4 timeout, 5 notice, 7 Submit.
+void PostSubmit(HWND main) { PostMessageW(GetDlgItem(main, 7), BM_CLICK, 0, 0); }
 
 bool FormIsReset(HWND main) {
-  return tooltest::TextOf(NameField(main)).empty() && tooltest::TextOf(NoticeField(main)).empty() &&
-         tooltest::TextOf(TimeoutField(main)) == L"30";
+  return tooltest::TextOf(GetDlgItem(main, 0)).empty() && tooltest::TextOf(GetDlgItem(main, 5)).empty() &&
+         tooltest::TextOf(GetDlgItem(main, 4)) == L"30";
 }
 
 std::string RandomBytes(std::size_t count, std::uint32_t seed) {

@@ -34,11 +34,6 @@ class RecordTail {
 
 // A command line split as shutdown.exe's CommandLineToArgvW splits it.
 std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
-// The main window's controls (their control identifiers are the gadget numbers).
-HWND NameField(HWND main);
-HWND TimeoutField(HWND main);
-HWND NoticeField(HWND main);
-HWND SubmitButton(HWND main);
 // Presses Submit by posting BM_CLICK, so the caller is not held while the tool waits for
 // shutdown.exe.
 void PostSubmit(HWND main);

@@ -215,7 +215,7 @@ class RandomRun {
       wintest::PressKey(VK_RETURN);
     } else {
       RECT rect{};
-      HWND submit = evidence::SubmitButton(main_);
+      HWND submit = GetDlgItem(main_, 7);
       GetClientRect(submit, &rect);
       wintest::ClickClient(submit, rect.right / 2, rect.bottom / 2);
     }

@@ -23,9 +23,8 @@
 
 #include "tests/app/evidence_counters.h"
 #include "tests/app/evidence_session.h"
+#include "tests/app/tool_fixture.h"
 #include "tests/support/wine_process.h"
-#include "tests/app/tool_driver.h"
-#include "tests/support/win_test.h"
 
 namespace {
 
@@ -53,26 +52,14 @@ struct Growth {
   }
 };
 
-class SoakTest : public testing::Test {
+class SoakTest : public RunningToolTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES must hold shutdown.exe=n";
+    RunningToolTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_TRUE(evidence::InstallFastRecorder()) << "cannot install the fast stand-in";
-    ASSERT_TRUE(wintest::WriteFileBytes(work_.File(L"reboot.prefs"), tooltest::SettledPrefs("30", "40")));
-    run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
-    ASSERT_TRUE(run_->started()) << run_->startFailure();
-    main_ = run_->WaitMainWindow();
-    ASSERT_NE(nullptr, main_) << "no main window";
+    Start();
     linuxPid_ = wineproc::LinuxProcessOf(app_.File(L"RebootPC.exe"));
-  }
-
-  void TearDown() override {
-    if (run_ && run_->Running() && main_) {
-      PostMessageW(main_, WM_CLOSE, 0, 0);
-      DWORD code = 99;
-      EXPECT_TRUE(run_->WaitExit(10000, &code)) << "the tool did not end on WM_CLOSE";
-      EXPECT_EQ(0u, code);
-    }
   }
 
   ResourceSample Sample() const { return evidence::Sample(run_->process(), run_->processId(), linuxPid_); }
@@ -100,10 +87,6 @@ class SoakTest : public testing::Test {
     }
   }
 
-  wintest::ScratchFolder app_;
-  wintest::ScratchFolder work_;
-  std::unique_ptr<tooltest::ToolRun> run_;
-  HWND main_ = nullptr;
   std::uint32_t linuxPid_ = 0;
 };
 
@@ -141,15 +124,13 @@ TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
 
   auto submit = [&](int i) {
     const Fields fields = FieldsFor(i);
-    if (!tooltest::SetText(evidence::NameField(main_), fields.name) ||
-        !tooltest::SetText(evidence::TimeoutField(main_), fields.timeout) ||
-        !tooltest::SetText(evidence::NoticeField(main_), fields.notice)) {
+    if (!Fill(fields.name, fields.timeout, fields.notice, tooltest::Entry::Set)) {
       ADD_FAILURE() << "submit " << i << ": the tool did not take the field texts";
       return false;
     }
     // Every 50th submit by a real Enter key in the focused name field, when the tool has the
     // foreground (a key sent elsewhere would be lost); the rest by the button.
-    const bool byKey = i % 50 == 0 && wintest::BringToFront(main_) && run_->Focus() == evidence::NameField(main_);
+    const bool byKey = i % 50 == 0 && wintest::BringToFront(main_) && run_->Focus() == Gadget(0);
     if (byKey) {
       ++keySubmits;
       wintest::PressKey(VK_RETURN);
