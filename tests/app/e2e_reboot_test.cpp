@@ -295,8 +295,7 @@ TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
         appeared.insert("class " + Narrow(tooltest::ClassOf(window)) + " title " + Narrow(TextOf(window)));
       }
     }
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer)) ++unanswered;
+    if (!Answers(1000)) ++unanswered;
     if (CurrentCursor() != pointerOverButton) ++busyCursor;
     Sleep(50);
   }

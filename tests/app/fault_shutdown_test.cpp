@@ -18,14 +18,7 @@ namespace {
 using tooltest::Entry;
 using tooltest::TextOf;
 
-class ShutdownFaultTest : public RunningToolTest {
- protected:
-  // The tool's GUI thread takes a message within `milliseconds`.
-  bool Answers(DWORD milliseconds) const {
-    DWORD_PTR answer = 0;
-    return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &answer) != 0;
-  }
-};
+using ShutdownFaultTest = RunningToolTest;
 
 TEST_F(ShutdownFaultTest, SlowShutdownIsWaitedForThenTheFormIsResetAndTheToolAnswersAgain) {
   ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(), recorder::RecorderSteering(0, 20000)));

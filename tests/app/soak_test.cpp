@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,27 @@ class SoakTest : public RunningToolTest {
     std::fflush(stdout);
   }
 
+  // `step` for the warm-up, then `runs` times (up to five failures), the counters sampled every
+  // `every` runs: the report, and the growth within the bounds.
+  void RunFlat(const char* what, long runs, int every, const std::function<bool(int)>& step) {
+    for (int i = 0; i < kWarmUpRuns; ++i) ASSERT_TRUE(step(i)) << what << ": warm-up";
+    const ResourceSample base = Sample();
+    ResourceSample last = base;
+    Growth growth;
+    int failures = 0;
+    const ULONGLONG start = GetTickCount64();
+    for (int i = 0; i < runs && failures < 5; ++i) {
+      if (!step(kWarmUpRuns + i)) ++failures;
+      if (i % every == every - 1 || i + 1 == runs) {
+        last = Sample();
+        growth.Note(base, last);
+      }
+    }
+    Report(what, static_cast<int>(runs), base, last, growth, static_cast<double>(GetTickCount64() - start) / 1000.0);
+    EXPECT_EQ(0, failures) << what;
+    ExpectWithinBounds(base, growth);
+  }
+
   void ExpectWithinBounds(const ResourceSample& base, const Growth& growth) const {
     // A counter the platform did not give (-1) would make the comparison meaningless.
     EXPECT_GE(base.tableHandles, 0) << "the system handle table did not answer";
@@ -119,7 +141,6 @@ Fields FieldsFor(int i) {
 TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
   const long submits = wintest::EnvironmentNumber(L"REBOOTPC_SOAK_SUBMITS", 1000);
   evidence::RecordTail tail(tooltest::SystemRecordFile());
-  int failures = 0;
   int keySubmits = 0;
 
   auto submit = [&](int i) {
@@ -157,24 +178,9 @@ TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
     return exact;
   };
 
-  for (int i = 0; i < kWarmUpRuns; ++i) ASSERT_TRUE(submit(i)) << "warm-up";
-  const ResourceSample base = Sample();
-  ResourceSample last = base;
-  Growth growth;
-  const ULONGLONG start = GetTickCount64();
-  for (int i = 0; i < submits && failures < 5; ++i) {
-    if (!submit(kWarmUpRuns + i)) ++failures;
-    if (i % 100 == 99 || i + 1 == submits) {
-      last = Sample();
-      growth.Note(base, last);
-    }
-  }
-  const double seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
-  Report("submits", submits, base, last, growth, seconds);
+  RunFlat("submits", submits, 100, submit);
   std::printf("  %d of them by the Enter key\n", keySubmits);
-  EXPECT_EQ(0, failures);
   EXPECT_GT(keySubmits, 0) << "the tool never had the foreground for a submit by Enter";
-  ExpectWithinBounds(base, growth);
 }
 
 TEST_F(SoakTest, MovesRewriteTheFileAtOnceAndResourcesStayFlat) {
@@ -184,7 +190,6 @@ TEST_F(SoakTest, MovesRewriteTheFileAtOnceAndResourcesStayFlat) {
   GetWindowRect(main_, &frame);
   int x = frame.left;
   int y = frame.top;
-  int failures = 0;
 
   auto move = [&](int i) {
     // A new position every time: a move to where the window already is sends no WM_MOVE.
@@ -205,22 +210,7 @@ TEST_F(SoakTest, MovesRewriteTheFileAtOnceAndResourcesStayFlat) {
     return bytes == expected;
   };
 
-  for (int i = 0; i < kWarmUpRuns; ++i) ASSERT_TRUE(move(i)) << "warm-up";
-  const ResourceSample base = Sample();
-  ResourceSample last = base;
-  Growth growth;
-  const ULONGLONG start = GetTickCount64();
-  for (int i = 0; i < moves && failures < 5; ++i) {
-    if (!move(kWarmUpRuns + i)) ++failures;
-    if (i % 1000 == 999 || i + 1 == moves) {
-      last = Sample();
-      growth.Note(base, last);
-    }
-  }
-  const double seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
-  Report("moves", moves, base, last, growth, seconds);
-  EXPECT_EQ(0, failures);
-  ExpectWithinBounds(base, growth);
+  RunFlat("moves", moves, 1000, move);
 }
 
 }  // namespace

@@ -455,12 +455,23 @@ bool EnterText(const ToolRun& run, HWND field, const std::wstring& text, Entry e
   return wintest::WaitUntil([&] { return TextOf(field) == text; }, 3000);
 }
 
-bool AnswerInput(const ToolRun& run, const wchar_t* title, const std::wstring& answer) {
+namespace {
+
+// The input requester with this title, in front with the focus in its field; null when it did
+// not come so.
+HWND InputInFront(const ToolRun& run, const wchar_t* title) {
   HWND dialog = run.WaitWindow(L"InputRequester", title);
-  if (!dialog) return false;
+  if (!dialog) return nullptr;
   wintest::BringToFront(dialog);
+  return wintest::WaitUntil([&] { return run.Focus() == GetDlgItem(dialog, 10); }, 2000) ? dialog : nullptr;
+}
+
+}  // namespace
+
+bool AnswerInput(const ToolRun& run, const wchar_t* title, const std::wstring& answer) {
+  HWND dialog = InputInFront(run, title);
+  if (!dialog) return false;
   HWND field = GetDlgItem(dialog, 10);
-  if (!wintest::WaitUntil([&] { return run.Focus() == field; }, 2000)) return false;
   wintest::TypeText(answer);
   if (!wintest::WaitUntil([&] { return TextOf(field) == answer; }, 3000)) return false;
   wintest::PressKey(VK_RETURN);
@@ -468,11 +479,8 @@ bool AnswerInput(const ToolRun& run, const wchar_t* title, const std::wstring& a
 }
 
 bool CancelInput(const ToolRun& run, const wchar_t* title) {
-  HWND dialog = run.WaitWindow(L"InputRequester", title);
+  HWND dialog = InputInFront(run, title);
   if (!dialog) return false;
-  wintest::BringToFront(dialog);
-  HWND field = GetDlgItem(dialog, 10);
-  if (!wintest::WaitUntil([&] { return run.Focus() == field; }, 2000)) return false;
   wintest::PressKey(VK_ESCAPE);
   return wintest::WaitUntil([&] { return !IsWindow(dialog); }, 3000);
 }

@@ -59,6 +59,11 @@ class RunningToolTest : public ToolTest {
     ASSERT_TRUE(wintest::BringToFront(main_));
   }
   HWND Gadget(int number) const { return GetDlgItem(main_, number); }
+  // The tool's GUI thread takes a message within `milliseconds`.
+  bool Answers(DWORD milliseconds) const {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &answer) != 0;
+  }
   bool SetField(int number, const std::wstring& text, tooltest::Entry entry) {
     return tooltest::EnterText(*run_, Gadget(number), text, entry);
   }

@@ -227,11 +227,7 @@ class TabRuleTest : public MenuTest {
   void SetUp() override {
     MenuTest::SetUp();
     LoadLibraryW(L"riched20.dll");
-    WNDCLASSW scintilla{};
-    scintilla.lpfnWndProc = ScintillaProc;
-    scintilla.hInstance = GetModuleHandleW(nullptr);
-    scintilla.lpszClassName = L"Scintilla";
-    RegisterClassW(&scintilla);
+    RegisterWindowClass(L"Scintilla", ScintillaProc);
     ASSERT_TRUE(WindowOpen(0, 100, 80, 240, 160, L"", kAppFlags));
     window_ = WindowHandle(0);
     first_ = AddControl(window_, L"EDIT", 5);

@@ -45,6 +45,14 @@ SIZE FrameSize(HWND window) {
   return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = name;
+  RegisterClassW(&windowClass);
+}
+
 std::vector<Event> CollectEvents(DWORD milliseconds) {
   std::vector<Event> events;
   const ULONGLONG end = GetTickCount64() + milliseconds;

@@ -22,6 +22,9 @@ std::string Describe(const std::vector<Event>& events);
 SIZE ClientSize(HWND window);
 RECT Frame(HWND window);
 SIZE FrameSize(HWND window);
+// Registers a window class of this program with the procedure; a second registration of the name
+// changes nothing.
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure);
 
 // Runs EventWait for `milliseconds` (never blocking: only while an event is queued or a message
 // is waiting) and returns the events it took, in order.
