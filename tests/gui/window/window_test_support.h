@@ -1,5 +1,6 @@
-// Shared by the window and gadget layers' tests: the GUI runtime's start-up and teardown around
-// a test program, and collecting events the way the application does, through EventWait.
+// Shared by the window and gadget layers' tests: the runtime's start-up and teardown around a
+// test program, collecting events the way the application does (through EventWait), window sizes
+// and class registration.
 #pragma once
 
 #include <windows.h>
