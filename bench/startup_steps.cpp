@@ -9,6 +9,7 @@
 #include "app/app_main.h"
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/runtime_startup.h"
 #include "app/settings.h"
 #include "gui/gadget/gadget.h"
 #include "gui/graphics/font_table.h"

@@ -96,6 +96,8 @@ FileAccess AccessOf(const std::wstring& path) {
 }
 
 using StartTest = ToolTest;
+// A test of one start: Start() runs the tool, and the end quits it with Control+Q.
+using RunningStartTest = RunningToolTest;
 
 // The file is the admin's alone however the folder is shared: the one a first start creates and
 // the one a save creates after it was deleted. Wine keeps of a descriptor what maps to Unix
@@ -318,57 +320,49 @@ TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZ
   EXPECT_TRUE(QuitWithCtrlQ(again, main));
 }
 
-TEST_F(StartTest, DraggingTheCaptionSavesWhereTheWindowWasDropped) {
+TEST_F(RunningStartTest, DraggingTheCaptionSavesWhereTheWindowWasDropped) {
   WriteSettledPrefs("100", "100");
-  ToolRun run(app_.path(), work_.path());
-  HWND main = run.WaitMainWindow();
-  ASSERT_NE(nullptr, main);
-  tooltest::DragCaption(main, 150, 90);
-  const POINT at = FramePosition(main);
+  Start();
+  tooltest::DragCaption(main_, 150, 90);
+  const POINT at = FramePosition(main_);
   EXPECT_EQ(250, at.x) << "the drag did not move the window by its distance";
   EXPECT_EQ(190, at.y);
   const std::string dropped = SettledPrefs(std::to_string(at.x), std::to_string(at.y));
   EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == dropped; }, 5000))
       << "window at " << at.x << ", " << at.y << "; file " << Shown(PrefsOnDisk());
-  EXPECT_TRUE(QuitWithCtrlQ(run, main));
 }
 
-TEST_F(StartTest, MovingKeepsKeysTheToolDoesNotKnowWhereTheyStand) {
+TEST_F(RunningStartTest, MovingKeepsKeysTheToolDoesNotKnowWhereTheyStand) {
   const std::string before = "\xEF\xBB\xBF\r\n; kept\r\nDomain = x\r\nRebootY = 3\r\nColour = blue\r\nRebootX = 4\r\n[grp]\r\nRebootX = 99\r\n";
   ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), before));
-  ToolRun run(app_.path(), work_.path());
-  HWND main = run.WaitMainWindow();
-  ASSERT_NE(nullptr, main);
-  EXPECT_EQ(4, FramePosition(main).x);
-  SetWindowPos(main, nullptr, 31, 32, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Start();
+  EXPECT_EQ(4, FramePosition(main_).x);
+  SetWindowPos(main_, nullptr, 31, 32, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   const std::string after = "\xEF\xBB\xBF\r\n; kept\r\nDomain = x\r\nRebootY = 32\r\nColour = blue\r\nRebootX = 31\r\n[grp]\r\nRebootX = 99\r\n";
   EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == after; }, 5000)) << Shown(PrefsOnDisk());
-  EXPECT_TRUE(QuitWithCtrlQ(run, main));
 }
 
-TEST_F(StartTest, ResetCredentialsNoChangesNothingAndYesAsksAgainAndReplacesInPlace) {
+TEST_F(RunningStartTest, ResetCredentialsNoChangesNothingAndYesAsksAgainAndReplacesInPlace) {
   WriteSettledPrefs("20", "20");
-  ToolRun run(app_.path(), work_.path());
-  HWND main = run.WaitMainWindow();
-  ASSERT_NE(nullptr, main);
-  HWND reset = GetDlgItem(main, 8);
-  ASSERT_TRUE(run.Settle(main));
+  Start();
+  HWND reset = GetDlgItem(main_, 8);
+  ASSERT_TRUE(run_->Settle(main_));
   const std::string before = Untidy(PrefsOnDisk());
   ASSERT_TRUE(wintest::WriteFileBytes(PrefsPath(), before));
 
-  ASSERT_TRUE(tooltest::ClickButton(reset, [&] { return run.FindWindowOf(L"#32770", L"Reset Credentials") != nullptr; }));
+  ASSERT_TRUE(tooltest::ClickButton(reset, [&] { return run_->FindWindowOf(L"#32770", L"Reset Credentials") != nullptr; }));
   std::wstring question;
-  ASSERT_TRUE(tooltest::AnswerMessageBox(run, L"Reset Credentials", 'N', &question));
+  ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Reset Credentials", 'N', &question));
   EXPECT_EQ(L"Do you wish to reset your admin credentials?", question);
-  ASSERT_TRUE(run.Settle(main));
-  EXPECT_EQ(nullptr, run.FindWindowOf(L"InputRequester", nullptr)) << "No led to a prompt";
+  ASSERT_TRUE(run_->Settle(main_));
+  EXPECT_EQ(nullptr, run_->FindWindowOf(L"InputRequester", nullptr)) << "No led to a prompt";
   EXPECT_EQ(Shown(before), Shown(PrefsOnDisk())) << "No saved the settings";
 
-  ASSERT_TRUE(tooltest::ClickButton(reset, [&] { return run.FindWindowOf(L"#32770", L"Reset Credentials") != nullptr; }));
-  ASSERT_TRUE(tooltest::AnswerMessageBox(run, L"Reset Credentials", 'Y'));
-  ASSERT_TRUE(tooltest::AnswerInput(run, L"Domain required", L"NEWDOM"));
-  ASSERT_TRUE(tooltest::AnswerInput(run, L"Admin Name Required", L"root"));
-  ASSERT_TRUE(tooltest::AnswerInput(run, L"Password required", L"hunter2"));
+  ASSERT_TRUE(tooltest::ClickButton(reset, [&] { return run_->FindWindowOf(L"#32770", L"Reset Credentials") != nullptr; }));
+  ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Reset Credentials", 'Y'));
+  ASSERT_TRUE(tooltest::AnswerInput(*run_, L"Domain required", L"NEWDOM"));
+  ASSERT_TRUE(tooltest::AnswerInput(*run_, L"Admin Name Required", L"root"));
+  ASSERT_TRUE(tooltest::AnswerInput(*run_, L"Password required", L"hunter2"));
   const std::string expected = PrefsBytes({{"FirstRun", "0"},
                                            {"RebootX", "20"},
                                            {"RebootY", "20"},
@@ -376,7 +370,6 @@ TEST_F(StartTest, ResetCredentialsNoChangesNothingAndYesAsksAgainAndReplacesInPl
                                            {"AdminPass", Rot47("hunter2")},
                                            {"Domain", Rot47("NEWDOM")}});
   EXPECT_TRUE(wintest::WaitUntil([&] { return PrefsOnDisk() == expected; }, 3000)) << Shown(PrefsOnDisk());
-  EXPECT_TRUE(QuitWithCtrlQ(run, main));
 }
 
 

@@ -1,7 +1,6 @@
 // What the soak and fault tests add to the end-to-end driver (tool_driver.h): the fast
-// recording stand-in, an incremental reader of the record file, the arguments shutdown.exe must
-// receive for three field texts, and driving the main window's fields and Submit button by
-// messages (WM_SETTEXT, BM_CLICK) where thousands of submits or moves leave no time for typing.
+// recording stand-in, an incremental reader of the record file, and driving the main window's
+// fields and Submit button by messages where thousands of submits or moves leave no time for typing.
 #pragma once
 
 #include <windows.h>
@@ -35,20 +34,6 @@ class RecordTail {
 
 // A command line split as shutdown.exe's CommandLineToArgvW splits it.
 std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
-// The arguments after the program name for the three field texts: /r /f /m \\<name> /t
-// <timeout> -c <notice>, the timeout left out when it is empty.
-std::vector<std::wstring> ExpectedArguments(const std::wstring& name, const std::wstring& timeout,
-                                            const std::wstring& notice);
-// "[a][b]..." with the texts in UTF-8 and units outside printable ASCII as \uXXXX.
-std::string Show(const std::vector<std::wstring>& arguments);
-
-// The main window's controls (their control identifiers are the gadget numbers).
-HWND NameField(HWND main);
-HWND TimeoutField(HWND main);
-HWND NoticeField(HWND main);
-HWND SubmitButton(HWND main);
-// Replaces a control's text by WM_SETTEXT, as a paste would; false when the tool did not answer.
-bool SetText(HWND control, const std::wstring& text);
 // Presses Submit by posting BM_CLICK, so the caller is not held while the tool waits for
 // shutdown.exe.
 void PostSubmit(HWND main);

@@ -4,8 +4,6 @@
 // must reach shutdown.exe as exactly the text in the field.
 #include <windows.h>
 
-#include <algorithm>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,66 +11,19 @@
 #include <gtest/gtest.h>
 
 #include "tests/app/evidence_session.h"
-#include "tests/app/tool_driver.h"
-#include "tests/support/win_test.h"
+#include "tests/app/tool_fixture.h"
 
 namespace {
 
+using tooltest::Entry;
 using tooltest::TextOf;
 
-class ShutdownFaultTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES must hold shutdown.exe=n";
-    ASSERT_TRUE(wintest::WriteFileBytes(work_.File(L"reboot.prefs"), tooltest::SettledPrefs("30", "40")));
-  }
-  void TearDown() override {
-    if (run_ && run_->Running() && main_) {
-      PostMessageW(main_, WM_CLOSE, 0, 0);
-      DWORD code = 99;
-      EXPECT_TRUE(run_->WaitExit(30000, &code)) << "the tool did not end on WM_CLOSE";
-      EXPECT_EQ(0u, code);
-    }
-    run_.reset();
-  }
-  void Start() {
-    run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
-    ASSERT_TRUE(run_->started()) << run_->startFailure();
-    main_ = run_->WaitMainWindow();
-    ASSERT_NE(nullptr, main_);
-  }
-  bool Fill(const std::wstring& name, const std::wstring& timeout, const std::wstring& notice) const {
-    return evidence::SetText(evidence::NameField(main_), name) &&
-           evidence::SetText(evidence::TimeoutField(main_), timeout) &&
-           evidence::SetText(evidence::NoticeField(main_), notice);
-  }
-  // The tool's GUI thread takes a message within `milliseconds`.
-  bool Answers(DWORD milliseconds) const {
-    DWORD_PTR answer = 0;
-    return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &answer) != 0;
-  }
-  std::vector<std::wstring> ExpectedArgv(const std::wstring& name, const std::wstring& timeout,
-                                         const std::wstring& notice) const {
-    std::vector<std::wstring> argv = evidence::ExpectedArguments(name, timeout, notice);
-    argv.insert(argv.begin(), tooltest::SystemShutdown());
-    return argv;
-  }
-  static bool SameArgv(const std::vector<std::wstring>& expected, const std::vector<std::wstring>& got) {
-    return expected.size() == got.size() && tooltest::SameTextIgnoringCase(expected[0], got[0]) &&
-           std::equal(expected.begin() + 1, expected.end(), got.begin() + 1);
-  }
-
-  wintest::ScratchFolder app_;
-  wintest::ScratchFolder work_;
-  std::unique_ptr<tooltest::ToolRun> run_;
-  HWND main_ = nullptr;
-};
+using ShutdownFaultTest = RunningToolTest;
 
 TEST_F(ShutdownFaultTest, SlowShutdownIsWaitedForThenTheFormIsResetAndTheToolAnswersAgain) {
-  ASSERT_TRUE(tooltest::InstallRecorder());
   ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(), recorder::RecorderSteering(0, 20000)));
   Start();
-  ASSERT_TRUE(Fill(L"pc-slow", L"60", L"Taking my time"));
+  ASSERT_TRUE(Fill(L"pc-slow", L"60", L"Taking my time", Entry::Set));
   const ULONGLONG submitted = GetTickCount64();
   evidence::PostSubmit(main_);
 
@@ -88,23 +39,22 @@ TEST_F(ShutdownFaultTest, SlowShutdownIsWaitedForThenTheFormIsResetAndTheToolAns
   EXPECT_GE(waited, 19500u) << "the form was reset before shutdown.exe had ended";
   const recorder::Record record = tooltest::Records().front();
   EXPECT_EQ(20000u, record.sleptMs);
-  EXPECT_EQ(evidence::Show(ExpectedArgv(L"pc-slow", L"60", L"Taking my time")), evidence::Show(record.argv));
+  EXPECT_EQ(tooltest::Show(tooltest::ExpectedArgv(L"pc-slow", L"60", L"Taking my time")), tooltest::Show(record.argv));
 
   // It takes the next request.
   EXPECT_TRUE(Answers(2000));
   ASSERT_TRUE(tooltest::SteerRecorder(0));
-  ASSERT_TRUE(Fill(L"pc-next", L"30", L"Again"));
+  ASSERT_TRUE(Fill(L"pc-next", L"30", L"Again", Entry::Set));
   evidence::PostSubmit(main_);
   ASSERT_TRUE(wintest::WaitUntil([] { return tooltest::Records().size() == 2; }, 20000));
   EXPECT_TRUE(wintest::WaitUntil([&] { return evidence::FormIsReset(main_); }, 10000));
-  EXPECT_EQ(evidence::Show(ExpectedArgv(L"pc-next", L"30", L"Again")), evidence::Show(tooltest::Records().back().argv));
+  EXPECT_EQ(tooltest::Show(tooltest::ExpectedArgv(L"pc-next", L"30", L"Again")), tooltest::Show(tooltest::Records().back().argv));
 }
 
 TEST_F(ShutdownFaultTest, CrashingShutdownShowsTheErrorBoxAndKeepsTheFields) {
-  ASSERT_TRUE(tooltest::InstallRecorder());
   ASSERT_TRUE(wintest::WriteFileBytes(tooltest::SystemSteerFile(), recorder::RecorderSteering(0, 0, true)));
   Start();
-  ASSERT_TRUE(Fill(L"pc-crash", L"45", L"It will crash"));
+  ASSERT_TRUE(Fill(L"pc-crash", L"45", L"It will crash", Entry::Set));
   evidence::PostSubmit(main_);
   std::wstring text;
   ASSERT_TRUE(tooltest::AnswerMessageBox(*run_, L"Error", VK_RETURN, &text)) << "no error box";
@@ -112,9 +62,9 @@ TEST_F(ShutdownFaultTest, CrashingShutdownShowsTheErrorBoxAndKeepsTheFields) {
   // STATUS_ACCESS_VIOLATION as the exit code.
   EXPECT_NE(std::wstring::npos, text.find(L"3221225477")) << wintest::Narrow(text);
   EXPECT_EQ(1u, tooltest::Records().size());
-  EXPECT_EQ(L"pc-crash", TextOf(evidence::NameField(main_)));
-  EXPECT_EQ(L"45", TextOf(evidence::TimeoutField(main_)));
-  EXPECT_EQ(L"It will crash", TextOf(evidence::NoticeField(main_)));
+  EXPECT_EQ(L"pc-crash", TextOf(Gadget(0)));
+  EXPECT_EQ(L"45", TextOf(Gadget(4)));
+  EXPECT_EQ(L"It will crash", TextOf(Gadget(5)));
   EXPECT_TRUE(Answers(2000));
 }
 
@@ -153,8 +103,6 @@ std::wstring FullNotice(std::mt19937& random) {
   return text;
 }
 
-enum class Entry { Typed, Pasted, Set };
-
 struct Request {
   std::wstring name;
   std::wstring timeout;
@@ -167,8 +115,8 @@ std::vector<Request> GenerateRequests(std::size_t count) {
   std::vector<Request> requests;
   for (std::size_t i = 0; i < count; ++i) {
     Request request;
-    request.entry = i < 12 ? Entry::Typed : i < 24 ? Entry::Pasted : Entry::Set;
-    if (request.entry == Entry::Typed) {
+    request.entry = i < 12 ? Entry::Type : i < 24 ? Entry::Paste : Entry::Set;
+    if (request.entry == Entry::Type) {
       request.name = Generate(random, kTypedPieces, 24);
       request.notice = Generate(random, kTypedPieces, 60);
     } else {
@@ -185,26 +133,7 @@ std::vector<Request> GenerateRequests(std::size_t count) {
   return requests;
 }
 
-class GeneratedValuesTest : public ShutdownFaultTest {
- protected:
-  // Replaces a field's text as a user does: click into it, select all, then type or paste.
-  bool Enter(HWND field, const std::wstring& text, Entry entry) {
-    if (entry == Entry::Set) return evidence::SetText(field, text);
-    if (!tooltest::ClickInto(*run_, field)) return false;
-    wintest::PressKey(VK_END);
-    wintest::PressKey(VK_HOME, false, true);
-    if (text.empty()) {
-      wintest::PressKey(VK_DELETE);
-    } else if (entry == Entry::Typed) {
-      wintest::TypeText(text);
-    } else if (!tooltest::PasteText(text)) {
-      return false;
-    }
-    return wintest::WaitUntil([&] { return TextOf(field) == text; }, 3000);
-  }
-};
-
-TEST_F(GeneratedValuesTest, EveryFieldTextArrivesAsExactlyOneArgument) {
+TEST_F(ShutdownFaultTest, EveryFieldTextArrivesAsExactlyOneArgument) {
   ASSERT_TRUE(evidence::InstallFastRecorder());
   Start();
   // Three field texts per request: 350 requests carry 1,050 generated values.
@@ -213,13 +142,9 @@ TEST_F(GeneratedValuesTest, EveryFieldTextArrivesAsExactlyOneArgument) {
   int wrong = 0;
   for (std::size_t i = 0; i < requests.size() && wrong < 10; ++i) {
     const Request& request = requests[i];
-    const bool entered = Enter(evidence::NameField(main_), request.name, request.entry) &&
-                         Enter(evidence::TimeoutField(main_), request.timeout, request.entry) &&
-                         Enter(evidence::NoticeField(main_), request.notice, request.entry);
-    ASSERT_TRUE(entered) << "request " << i << ": the fields did not take "
-                         << evidence::Show({request.name, request.timeout, request.notice}) << "\n  they hold "
-                         << evidence::Show({TextOf(evidence::NameField(main_)), TextOf(evidence::TimeoutField(main_)),
-                                            TextOf(evidence::NoticeField(main_))});
+    ASSERT_TRUE(Fill(request.name, request.timeout, request.notice, request.entry))
+        << "request " << i << ": the fields did not take " << tooltest::Show({request.name, request.timeout, request.notice})
+        << "\n  they hold " << tooltest::Show({TextOf(Gadget(0)), TextOf(Gadget(4)), TextOf(Gadget(5))});
     if (request.entry == Entry::Set) {
       evidence::PostSubmit(main_);
     } else {
@@ -228,12 +153,12 @@ TEST_F(GeneratedValuesTest, EveryFieldTextArrivesAsExactlyOneArgument) {
     const std::vector<recorder::Record> records = tail.WaitTake(20000);
     ASSERT_FALSE(records.empty()) << "request " << i << ": shutdown.exe was not run";
     ASSERT_TRUE(wintest::WaitUntil([&] { return evidence::FormIsReset(main_); }, 10000)) << "request " << i;
-    const std::vector<std::wstring> expected = ExpectedArgv(request.name, request.timeout, request.notice);
+    const std::vector<std::wstring> expected = tooltest::ExpectedArgv(request.name, request.timeout, request.notice);
     const std::vector<std::wstring> got = evidence::SplitCommandLine(records.front().commandLine);
-    if (!SameArgv(expected, got)) {
+    if (!tooltest::SameArgv(expected, got)) {
       ++wrong;
-      ADD_FAILURE() << "request " << i << "\n  expected " << evidence::Show(expected) << "\n  got      "
-                    << evidence::Show(got);
+      ADD_FAILURE() << "request " << i << "\n  expected " << tooltest::Show(expected) << "\n  got      "
+                    << tooltest::Show(got);
     }
     EXPECT_EQ(1u, records.size()) << "request " << i;
   }

@@ -55,20 +55,12 @@ const int kWeights[] = {24, 6, 10, 4, 8, 10, 6, 6, 5, 1, 2, 2, 2, 1, 1};
 static_assert(sizeof kWeights / sizeof kWeights[0] == kActionCount);
 
 std::vector<std::uint32_t> SeedsFromEnvironment() {
-  wchar_t value[256] = L"";
-  const DWORD length = GetEnvironmentVariableW(L"REBOOTPC_RANDOM_SEEDS", value, 256);
-  if (length == 0 || length >= 256) return std::vector<std::uint32_t>(std::begin(kDefaultSeeds), std::end(kDefaultSeeds));
+  const std::wstring value = wintest::EnvironmentText(L"REBOOTPC_RANDOM_SEEDS");
+  if (value.empty()) return std::vector<std::uint32_t>(std::begin(kDefaultSeeds), std::end(kDefaultSeeds));
   std::vector<std::uint32_t> seeds;
   std::wistringstream words(value);
   for (std::uint32_t seed = 0; words >> seed;) seeds.push_back(seed);
   return seeds;
-}
-
-int ActionsFromEnvironment() {
-  wchar_t value[32] = L"";
-  const DWORD length = GetEnvironmentVariableW(L"REBOOTPC_RANDOM_ACTIONS", value, 32);
-  const long count = length > 0 && length < 32 ? std::wcstol(value, nullptr, 10) : 0;
-  return count > 0 ? static_cast<int>(count) : kDefaultActions;
 }
 
 // One seed's run: the tool in fresh folders, driven until the actions are done or one fails.
@@ -223,7 +215,7 @@ class RandomRun {
       wintest::PressKey(VK_RETURN);
     } else {
       RECT rect{};
-      HWND submit = evidence::SubmitButton(main_);
+      HWND submit = GetDlgItem(main_, 7);
       GetClientRect(submit, &rect);
       wintest::ClickClient(submit, rect.right / 2, rect.bottom / 2);
     }
@@ -244,9 +236,9 @@ class RandomRun {
     if (records.size() != 1) return Fail("shutdown.exe ran " + std::to_string(records.size()) + " times");
     ++launches_;
     const std::vector<std::wstring> argv = evidence::SplitCommandLine(records.front().commandLine);
-    const std::vector<std::wstring> expected = evidence::ExpectedArguments(name, timeout, notice);
-    if (argv.size() != expected.size() + 1 || !std::equal(expected.begin(), expected.end(), argv.begin() + 1)) {
-      return Fail("argv " + evidence::Show(argv) + ", expected [shutdown.exe]" + evidence::Show(expected));
+    const std::vector<std::wstring> expected = tooltest::ExpectedArgv(name, timeout, notice);
+    if (!tooltest::SameArgv(expected, argv)) {
+      return Fail("argv " + tooltest::Show(argv) + ", expected " + tooltest::Show(expected));
     }
     return wintest::WaitUntil([&] { return run_->Focus() == Field(0); }, 3000) ||
            Fail("the focus is not in the name field after the launch");
@@ -344,7 +336,7 @@ class RandomRun {
 TEST(RandomInput, TheToolKeepsItsInvariantsUnderSeededRandomInput) {
   ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES must hold shutdown.exe=n";
   ASSERT_TRUE(evidence::InstallFastRecorder()) << "cannot install the fast stand-in";
-  const int actions = ActionsFromEnvironment();
+  const int actions = static_cast<int>(wintest::EnvironmentNumber(L"REBOOTPC_RANDOM_ACTIONS", kDefaultActions));
   for (const std::uint32_t seed : SeedsFromEnvironment()) {
     const ULONGLONG start = GetTickCount64();
     RandomRun run(seed);

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,8 @@
 
 #include "tests/app/evidence_counters.h"
 #include "tests/app/evidence_session.h"
+#include "tests/app/tool_fixture.h"
 #include "tests/support/wine_process.h"
-#include "tests/app/tool_driver.h"
-#include "tests/support/win_test.h"
 
 namespace {
 
@@ -37,14 +37,6 @@ constexpr std::int64_t kWindowBound = 0;
 constexpr std::int64_t kDescriptorBound = 4;
 constexpr std::int64_t kRssAnonBoundKiB = 1024;
 constexpr int kWarmUpRuns = 30;
-
-int CountFromEnvironment(const wchar_t* name, int fallback) {
-  wchar_t value[32] = L"";
-  const DWORD length = GetEnvironmentVariableW(name, value, 32);
-  if (length == 0 || length >= 32) return fallback;
-  const long count = std::wcstol(value, nullptr, 10);
-  return count > 0 ? static_cast<int>(count) : fallback;
-}
 
 // The largest growth of each real counter over the baseline.
 struct Growth {
@@ -61,26 +53,14 @@ struct Growth {
   }
 };
 
-class SoakTest : public testing::Test {
+class SoakTest : public RunningToolTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tooltest::StandInPreferred()) << "WINEDLLOVERRIDES must hold shutdown.exe=n";
+    RunningToolTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_TRUE(evidence::InstallFastRecorder()) << "cannot install the fast stand-in";
-    ASSERT_TRUE(wintest::WriteFileBytes(work_.File(L"reboot.prefs"), tooltest::SettledPrefs("30", "40")));
-    run_ = std::make_unique<tooltest::ToolRun>(app_.path(), work_.path());
-    ASSERT_TRUE(run_->started()) << run_->startFailure();
-    main_ = run_->WaitMainWindow();
-    ASSERT_NE(nullptr, main_) << "no main window";
+    Start();
     linuxPid_ = wineproc::LinuxProcessOf(app_.File(L"RebootPC.exe"));
-  }
-
-  void TearDown() override {
-    if (run_ && run_->Running() && main_) {
-      PostMessageW(main_, WM_CLOSE, 0, 0);
-      DWORD code = 99;
-      EXPECT_TRUE(run_->WaitExit(10000, &code)) << "the tool did not end on WM_CLOSE";
-      EXPECT_EQ(0u, code);
-    }
   }
 
   ResourceSample Sample() const { return evidence::Sample(run_->process(), run_->processId(), linuxPid_); }
@@ -96,6 +76,27 @@ class SoakTest : public testing::Test {
     std::fflush(stdout);
   }
 
+  // `step` for the warm-up, then `runs` times (up to five failures), the counters sampled every
+  // `every` runs: the report, and the growth within the bounds.
+  void RunFlat(const char* what, long runs, int every, const std::function<bool(int)>& step) {
+    for (int i = 0; i < kWarmUpRuns; ++i) ASSERT_TRUE(step(i)) << what << ": warm-up";
+    const ResourceSample base = Sample();
+    ResourceSample last = base;
+    Growth growth;
+    int failures = 0;
+    const ULONGLONG start = GetTickCount64();
+    for (int i = 0; i < runs && failures < 5; ++i) {
+      if (!step(kWarmUpRuns + i)) ++failures;
+      if (i % every == every - 1 || i + 1 == runs) {
+        last = Sample();
+        growth.Note(base, last);
+      }
+    }
+    Report(what, static_cast<int>(runs), base, last, growth, static_cast<double>(GetTickCount64() - start) / 1000.0);
+    EXPECT_EQ(0, failures) << what;
+    ExpectWithinBounds(base, growth);
+  }
+
   void ExpectWithinBounds(const ResourceSample& base, const Growth& growth) const {
     // A counter the platform did not give (-1) would make the comparison meaningless.
     EXPECT_GE(base.tableHandles, 0) << "the system handle table did not answer";
@@ -108,10 +109,6 @@ class SoakTest : public testing::Test {
     }
   }
 
-  wintest::ScratchFolder app_;
-  wintest::ScratchFolder work_;
-  std::unique_ptr<tooltest::ToolRun> run_;
-  HWND main_ = nullptr;
   std::uint32_t linuxPid_ = 0;
 };
 
@@ -142,22 +139,19 @@ Fields FieldsFor(int i) {
 }
 
 TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
-  const int submits = CountFromEnvironment(L"REBOOTPC_SOAK_SUBMITS", 1000);
+  const long submits = wintest::EnvironmentNumber(L"REBOOTPC_SOAK_SUBMITS", 1000);
   evidence::RecordTail tail(tooltest::SystemRecordFile());
-  int failures = 0;
   int keySubmits = 0;
 
   auto submit = [&](int i) {
     const Fields fields = FieldsFor(i);
-    if (!evidence::SetText(evidence::NameField(main_), fields.name) ||
-        !evidence::SetText(evidence::TimeoutField(main_), fields.timeout) ||
-        !evidence::SetText(evidence::NoticeField(main_), fields.notice)) {
+    if (!Fill(fields.name, fields.timeout, fields.notice, tooltest::Entry::Set)) {
       ADD_FAILURE() << "submit " << i << ": the tool did not take the field texts";
       return false;
     }
     // Every 50th submit by a real Enter key in the focused name field, when the tool has the
     // foreground (a key sent elsewhere would be lost); the rest by the button.
-    const bool byKey = i % 50 == 0 && wintest::BringToFront(main_) && run_->Focus() == evidence::NameField(main_);
+    const bool byKey = i % 50 == 0 && wintest::BringToFront(main_) && run_->Focus() == Gadget(0);
     if (byKey) {
       ++keySubmits;
       wintest::PressKey(VK_RETURN);
@@ -177,42 +171,25 @@ TEST_F(SoakTest, SubmitsRecordExactArgumentsAndResourcesStayFlat) {
     records.insert(records.end(), more.begin(), more.end());
     EXPECT_EQ(1u, records.size()) << "submit " << i << " ran shutdown.exe " << records.size() << " times";
     const std::vector<std::wstring> argv = evidence::SplitCommandLine(records.front().commandLine);
-    const std::vector<std::wstring> expected = evidence::ExpectedArguments(fields.name, fields.timeout, fields.notice);
-    const bool exact = argv.size() == expected.size() + 1 && tooltest::SameTextIgnoringCase(argv[0], tooltest::SystemShutdown()) &&
-                       std::equal(expected.begin(), expected.end(), argv.begin() + 1);
-    EXPECT_TRUE(exact) << "submit " << i << "\n  got      " << evidence::Show(argv) << "\n  expected ["
-                       << wintest::Narrow(tooltest::SystemShutdown()) << "]" << evidence::Show(expected);
+    const std::vector<std::wstring> expected = tooltest::ExpectedArgv(fields.name, fields.timeout, fields.notice);
+    const bool exact = tooltest::SameArgv(expected, argv);
+    EXPECT_TRUE(exact) << "submit " << i << "\n  got      " << tooltest::Show(argv) << "\n  expected "
+                       << tooltest::Show(expected);
     return exact;
   };
 
-  for (int i = 0; i < kWarmUpRuns; ++i) ASSERT_TRUE(submit(i)) << "warm-up";
-  const ResourceSample base = Sample();
-  ResourceSample last = base;
-  Growth growth;
-  const ULONGLONG start = GetTickCount64();
-  for (int i = 0; i < submits && failures < 5; ++i) {
-    if (!submit(kWarmUpRuns + i)) ++failures;
-    if (i % 100 == 99 || i + 1 == submits) {
-      last = Sample();
-      growth.Note(base, last);
-    }
-  }
-  const double seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
-  Report("submits", submits, base, last, growth, seconds);
+  RunFlat("submits", submits, 100, submit);
   std::printf("  %d of them by the Enter key\n", keySubmits);
-  EXPECT_EQ(0, failures);
   EXPECT_GT(keySubmits, 0) << "the tool never had the foreground for a submit by Enter";
-  ExpectWithinBounds(base, growth);
 }
 
 TEST_F(SoakTest, MovesRewriteTheFileAtOnceAndResourcesStayFlat) {
-  const int moves = CountFromEnvironment(L"REBOOTPC_SOAK_MOVES", 10000);
+  const long moves = wintest::EnvironmentNumber(L"REBOOTPC_SOAK_MOVES", 10000);
   const std::wstring prefs = work_.File(L"reboot.prefs");
   RECT frame{};
   GetWindowRect(main_, &frame);
   int x = frame.left;
   int y = frame.top;
-  int failures = 0;
 
   auto move = [&](int i) {
     // A new position every time: a move to where the window already is sends no WM_MOVE.
@@ -233,22 +210,7 @@ TEST_F(SoakTest, MovesRewriteTheFileAtOnceAndResourcesStayFlat) {
     return bytes == expected;
   };
 
-  for (int i = 0; i < kWarmUpRuns; ++i) ASSERT_TRUE(move(i)) << "warm-up";
-  const ResourceSample base = Sample();
-  ResourceSample last = base;
-  Growth growth;
-  const ULONGLONG start = GetTickCount64();
-  for (int i = 0; i < moves && failures < 5; ++i) {
-    if (!move(kWarmUpRuns + i)) ++failures;
-    if (i % 1000 == 999 || i + 1 == moves) {
-      last = Sample();
-      growth.Note(base, last);
-    }
-  }
-  const double seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
-  Report("moves", moves, base, last, growth, seconds);
-  EXPECT_EQ(0, failures);
-  ExpectWithinBounds(base, growth);
+  RunFlat("moves", moves, 1000, move);
 }
 
 }  // namespace

@@ -72,9 +72,7 @@ std::wstring SystemRecordFile() { return SystemFolder() + L"\\shutdown.record"; 
 std::wstring SystemSteerFile() { return SystemFolder() + L"\\shutdown.steer"; }
 
 bool StandInPreferred() {
-  wchar_t overrides[1024] = L"";
-  const DWORD length = GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
-  return length > 0 && length < 1024 && std::wstring(overrides).find(L"shutdown.exe=n") != std::wstring::npos;
+  return wintest::EnvironmentText(L"WINEDLLOVERRIDES").find(L"shutdown.exe=n") != std::wstring::npos;
 }
 
 bool InstallRecorder() {
@@ -93,6 +91,38 @@ bool SteerRecorder(std::uint32_t exitCode) {
 }
 
 std::vector<recorder::Record> Records() { return recorder::ReadRecords(SystemRecordFile()); }
+
+std::vector<std::wstring> ExpectedArgv(const std::wstring& name, const std::wstring& timeout,
+                                       const std::wstring& notice) {
+  std::vector<std::wstring> argv = {SystemShutdown(), L"/r", L"/f", L"/m", L"\\\\" + name, L"/t"};
+  if (!timeout.empty()) argv.push_back(timeout);
+  argv.push_back(L"-c");
+  argv.push_back(notice);
+  return argv;
+}
+
+bool SameArgv(const std::vector<std::wstring>& expected, const std::vector<std::wstring>& got) {
+  return !expected.empty() && expected.size() == got.size() && SameTextIgnoringCase(expected[0], got[0]) &&
+         std::equal(expected.begin() + 1, expected.end(), got.begin() + 1);
+}
+
+std::string Show(const std::vector<std::wstring>& arguments) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (const std::wstring& argument : arguments) {
+    out += '[';
+    for (wchar_t unit : argument) {
+      if (unit >= 0x20 && unit < 0x7f) {
+        out += static_cast<char>(unit);
+      } else {
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xf];
+      }
+    }
+    out += ']';
+  }
+  return out;
+}
 
 std::string PrefsBytes(const std::vector<std::pair<std::string, std::string>>& lines) {
   std::string bytes = "\xEF\xBB\xBF\r\n";
@@ -403,12 +433,45 @@ bool PasteText(const std::wstring& text) {
   return true;
 }
 
-bool AnswerInput(const ToolRun& run, const wchar_t* title, const std::wstring& answer) {
+bool SetText(HWND control, const std::wstring& text) {
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                             &answer) != 0 &&
+         answer == TRUE;
+}
+
+bool EnterText(const ToolRun& run, HWND field, const std::wstring& text, Entry entry) {
+  if (entry == Entry::Set) return SetText(field, text);
+  if (!ClickInto(run, field)) return false;
+  wintest::PressKey(VK_END);
+  wintest::PressKey(VK_HOME, false, true);
+  if (text.empty()) {
+    wintest::PressKey(VK_DELETE);
+  } else if (entry == Entry::Type) {
+    wintest::TypeText(text);
+  } else if (!PasteText(text)) {
+    return false;
+  }
+  return wintest::WaitUntil([&] { return TextOf(field) == text; }, 3000);
+}
+
+namespace {
+
+// The input requester with this title, in front with the focus in its field; null when it did
+// not come so.
+HWND InputInFront(const ToolRun& run, const wchar_t* title) {
   HWND dialog = run.WaitWindow(L"InputRequester", title);
-  if (!dialog) return false;
+  if (!dialog) return nullptr;
   wintest::BringToFront(dialog);
+  return wintest::WaitUntil([&] { return run.Focus() == GetDlgItem(dialog, 10); }, 2000) ? dialog : nullptr;
+}
+
+}  // namespace
+
+bool AnswerInput(const ToolRun& run, const wchar_t* title, const std::wstring& answer) {
+  HWND dialog = InputInFront(run, title);
+  if (!dialog) return false;
   HWND field = GetDlgItem(dialog, 10);
-  if (!wintest::WaitUntil([&] { return run.Focus() == field; }, 2000)) return false;
   wintest::TypeText(answer);
   if (!wintest::WaitUntil([&] { return TextOf(field) == answer; }, 3000)) return false;
   wintest::PressKey(VK_RETURN);
@@ -416,11 +479,8 @@ bool AnswerInput(const ToolRun& run, const wchar_t* title, const std::wstring& a
 }
 
 bool CancelInput(const ToolRun& run, const wchar_t* title) {
-  HWND dialog = run.WaitWindow(L"InputRequester", title);
+  HWND dialog = InputInFront(run, title);
   if (!dialog) return false;
-  wintest::BringToFront(dialog);
-  HWND field = GetDlgItem(dialog, 10);
-  if (!wintest::WaitUntil([&] { return run.Focus() == field; }, 2000)) return false;
   wintest::PressKey(VK_ESCAPE);
   return wintest::WaitUntil([&] { return !IsWindow(dialog); }, 3000);
 }

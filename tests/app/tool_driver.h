@@ -39,6 +39,14 @@ bool RemoveSystemShutdown();
 // The exit code the stand-in ends with from now on.
 bool SteerRecorder(std::uint32_t exitCode);
 std::vector<recorder::Record> Records();
+// What shutdown.exe must receive for three field texts: the system folder's shutdown.exe, then
+// /r /f /m \\<name> /t <timeout> -c <notice>, the timeout left out when it is empty.
+std::vector<std::wstring> ExpectedArgv(const std::wstring& name, const std::wstring& timeout,
+                                       const std::wstring& notice);
+// The same arguments, the program's path compared as Windows compares file paths.
+bool SameArgv(const std::vector<std::wstring>& expected, const std::vector<std::wstring>& got);
+// "[a][b]..." with units outside printable ASCII as \uXXXX.
+std::string Show(const std::vector<std::wstring>& arguments);
 
 // Settings file bytes: the mark and its line end, then each "key = value" line.
 std::string PrefsBytes(const std::vector<std::pair<std::string, std::string>>& lines);
@@ -117,6 +125,13 @@ bool ClickCloseBox(HWND window, const std::function<bool()>& effect);
 void DragCaption(HWND window, int dx, int dy);
 // Puts the text on the clipboard and presses Ctrl+V.
 bool PasteText(const std::wstring& text);
+// Replaces a control's text by WM_SETTEXT, as automation does; false when the tool did not answer.
+bool SetText(HWND control, const std::wstring& text);
+// How a field's text is given: typed (Unicode keystrokes), pasted (Ctrl+V), or set (WM_SETTEXT).
+enum class Entry { Type, Paste, Set };
+// Replaces a field's text; typed or pasted as a user does: a click into it, End, Shift+Home, then
+// the text (Delete for none). True once the field holds it.
+bool EnterText(const ToolRun& run, HWND field, const std::wstring& text, Entry entry);
 
 // Waits for the input requester with this title, types `answer` and presses Enter; returns
 // false when it did not appear or did not close.

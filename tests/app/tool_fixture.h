@@ -59,6 +59,18 @@ class RunningToolTest : public ToolTest {
     ASSERT_TRUE(wintest::BringToFront(main_));
   }
   HWND Gadget(int number) const { return GetDlgItem(main_, number); }
+  // The tool's GUI thread takes a message within `milliseconds`.
+  bool Answers(DWORD milliseconds) const {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &answer) != 0;
+  }
+  bool SetField(int number, const std::wstring& text, tooltest::Entry entry) {
+    return tooltest::EnterText(*run_, Gadget(number), text, entry);
+  }
+  // The name, timeout and notice fields.
+  bool Fill(const std::wstring& name, const std::wstring& timeout, const std::wstring& notice, tooltest::Entry entry) {
+    return SetField(0, name, entry) && SetField(4, timeout, entry) && SetField(5, notice, entry);
+  }
 
   std::unique_ptr<tooltest::ToolRun> run_;
   HWND main_ = nullptr;

@@ -93,6 +93,19 @@ class PrefsFiles : public testing::Test {
   }
   const wchar_t* path() const { return path_.c_str(); }
   std::string Bytes() const { return ReadFileBytes(path_); }
+  // A file of RebootX 3 and RebootY 4 that opens read-only: read, changed in memory only (a flush
+  // keeps it current), and left as `bytes` by the close.
+  void ExpectReadAndNeverWritten(const std::string& bytes) {
+    ASSERT_NE(PrefsOpen(path()), 0);
+    EXPECT_EQ(PrefsReadInteger(L"RebootX"), 3);
+    PrefsWriteInteger(L"RebootX", 9);
+    PrefsWriteString(L"Domain", L"d");
+    EXPECT_EQ(PrefsReadInteger(L"RebootX"), 9) << "changes live in memory";
+    PrefsFlush();
+    EXPECT_EQ(PrefsReadInteger(L"RebootY"), 4) << "a flush of a read-only file keeps it current";
+    PrefsClose();
+    EXPECT_EQ(Shown(Bytes()), Shown(bytes));
+  }
 
   wintest::ScratchFolder folder_;
   std::wstring path_ = folder_.File(L"reboot.prefs");
@@ -180,15 +193,7 @@ TEST_F(PrefsFiles, AReadOnlyFileIsReadAndNeverWritten) {
   HANDLE writer = CreateFileW(path(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
   ASSERT_EQ(writer, INVALID_HANDLE_VALUE) << "the read-only attribute stops no writer here (running as root?)";
-  ASSERT_NE(PrefsOpen(path()), 0);
-  EXPECT_EQ(PrefsReadInteger(L"RebootX"), 3);
-  PrefsWriteInteger(L"RebootX", 9);
-  PrefsWriteString(L"Domain", L"d");
-  EXPECT_EQ(PrefsReadInteger(L"RebootX"), 9) << "changes live in memory";
-  PrefsFlush();
-  EXPECT_EQ(PrefsReadInteger(L"RebootY"), 4) << "a flush of a read-only file keeps it current";
-  PrefsClose();
-  EXPECT_EQ(Shown(Bytes()), Shown(bytes));
+  ExpectReadAndNeverWritten(bytes);
 }
 
 TEST_F(PrefsFiles, AFileOthersHoldWithoutWriteSharingIsReadThroughTheSecondAttempt) {
@@ -199,14 +204,7 @@ TEST_F(PrefsFiles, AFileOthersHoldWithoutWriteSharingIsReadThroughTheSecondAttem
   HANDLE first = CreateFileW(path(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_EQ(first, INVALID_HANDLE_VALUE) << "the holder does not share write access";
   if (first != INVALID_HANDLE_VALUE) CloseHandle(first);
-  ASSERT_NE(PrefsOpen(path()), 0);
-  EXPECT_EQ(PrefsReadInteger(L"RebootX"), 3);
-  PrefsWriteInteger(L"RebootX", 9);
-  EXPECT_EQ(PrefsReadInteger(L"RebootX"), 9) << "changes live in memory";
-  PrefsFlush();
-  EXPECT_EQ(PrefsReadInteger(L"RebootY"), 4) << "a flush of a read-only file keeps it current";
-  PrefsClose();
-  EXPECT_EQ(Shown(Bytes()), Shown(bytes));
+  ExpectReadAndNeverWritten(bytes);
 }
 
 TEST_F(PrefsFiles, AMissingFileWithWritesIsCreatedAtClose) {

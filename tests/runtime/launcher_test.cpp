@@ -18,16 +18,9 @@ namespace {
 
 using recorder::Record;
 using wintest::Narrow;
+using wintest::ReadToEnd;
 
 std::wstring RecorderExe() { return wintest::ProgramFolder() + L"\\recorder.exe"; }
-
-std::string ReadToEnd(HANDLE pipe) {
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  return bytes;
-}
 
 bool HandleIsOpen(HANDLE handle) {
   DWORD info = 0;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/recorder_record.h"
+#include "tests/support/win_files.h"
 
 namespace {
 
@@ -22,35 +23,12 @@ std::wstring BesideImage(const std::wstring& image, const wchar_t* extension) {
   return stem + extension;
 }
 
-std::wstring Environment(const wchar_t* name) {
-  std::wstring value(256, L'\0');
-  DWORD got = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-  if (got >= value.size()) {
-    value.resize(got);
-    got = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-  }
-  value.resize(got < value.size() ? got : 0);
-  return value;
-}
-
 std::wstring CurrentFolder() {
   const DWORD need = GetCurrentDirectoryW(0, nullptr);
   std::wstring folder(need, L'\0');
   const DWORD got = GetCurrentDirectoryW(need, folder.data());
   folder.resize(got < need ? got : 0);
   return folder;
-}
-
-std::string ReadWholeFile(const std::wstring& path) {
-  std::string text;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
 }
 
 struct Steering {
@@ -65,7 +43,7 @@ DWORD ParseUnsigned(const std::string& value) {
 
 Steering ReadSteering(const std::wstring& path) {
   Steering steering;
-  const std::string text = ReadWholeFile(path);
+  const std::string text = wintest::ReadFileBytes(path);
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -124,9 +102,9 @@ int wmain() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
 
   const std::wstring image = ImagePath();
-  std::wstring recordPath = Environment(L"REBOOTPC_RECORD_FILE");
+  std::wstring recordPath = wintest::EnvironmentText(L"REBOOTPC_RECORD_FILE");
   if (recordPath.empty()) recordPath = BesideImage(image, L".record");
-  std::wstring steerPath = Environment(L"REBOOTPC_RECORDER_STEER");
+  std::wstring steerPath = wintest::EnvironmentText(L"REBOOTPC_RECORDER_STEER");
   if (steerPath.empty()) steerPath = BesideImage(image, L".steer");
   const Steering steering = ReadSteering(steerPath);
 

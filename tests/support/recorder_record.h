@@ -39,6 +39,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "tests/support/win_files.h"
 #endif
 
 namespace recorder {
@@ -216,19 +218,9 @@ inline std::vector<Record> ParseRecords(const std::string& text, std::size_t* br
 }
 
 #ifdef _WIN32
-// The records in a record file; none when it does not exist. Opened with full sharing, so a
-// run may append while the test reads.
+// The records in a record file; none when it does not exist. A run may append meanwhile.
 inline std::vector<Record> ReadRecords(const std::wstring& path, std::size_t* broken = nullptr) {
-  std::string text;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    char buffer[16384];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-    CloseHandle(file);
-  }
-  return ParseRecords(text, broken);
+  return ParseRecords(wintest::ReadFileBytes(path), broken);
 }
 
 // The writing side, for the stand-ins themselves. The running exe's own path.

@@ -9,6 +9,7 @@
 
 #include "runtime/memory.h"
 #include "runtime/text.h"
+#include "tests/support/win_files.h"
 
 namespace {
 
@@ -28,9 +29,7 @@ int wmain(int argc, wchar_t** argv) {
   testing::InitGoogleTest(&argc, argv);
   // REBOOTPC_TEST_WATCHDOG (seconds) shortens or lengthens the default of 100 s; ctest's own
   // timeout stays the outer bound.
-  UINT_PTR seconds = 100;
-  wchar_t value[32];
-  if (GetEnvironmentVariableW(L"REBOOTPC_TEST_WATCHDOG", value, 32) > 0) seconds = wcstoul(value, nullptr, 10);
+  const auto seconds = static_cast<UINT_PTR>(wintest::EnvironmentNumber(L"REBOOTPC_TEST_WATCHDOG", 100));
   CloseHandle(CreateThread(nullptr, 0, Watchdog, reinterpret_cast<void*>(seconds), 0, nullptr));
 
   RuntimeHeapCreate();

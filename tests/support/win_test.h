@@ -1,5 +1,6 @@
 // Helpers for tests that drive real Win32 windows under Wine: settling the message queue,
-// real keyboard and mouse input through SendInput, waiting for a condition, scratch folders.
+// real keyboard and mouse input through SendInput, waiting for a condition, scratch folders (and
+// the file and environment readers of win_files.h).
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,8 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+
+#include "tests/support/win_files.h"
 
 namespace wintest {
 
@@ -65,10 +68,6 @@ class ScopedCurrentFolder {
  private:
   std::wstring previous_;
 };
-
-// Whole-file helpers for checking bytes.
-std::string ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 // UTF-16 to UTF-8, for readable assertion messages.
 std::string Narrow(const std::wstring& text);

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "tests/support/win_files.h"
+
 namespace wineproc {
 
 namespace {
@@ -21,19 +23,6 @@ class ScopedSearch {
  private:
   HANDLE handle_;
 };
-
-// /proc files report a size of 0, so they are read until ReadFile gives nothing more.
-std::string ReadProcFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
-  std::string bytes;
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char chunk[8192];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
-}
 
 std::wstring ProcFolder(std::uint32_t linuxPid) { return L"Z:\\proc\\" + std::to_wstring(linuxPid); }
 
@@ -61,7 +50,7 @@ std::string EnvironmentValue(const std::string& block, const std::string& name) 
 }  // namespace
 
 std::uint32_t LinuxProcessOf(const std::wstring& imagePath) {
-  const std::string prefix = EnvironmentValue(ReadProcFile(L"Z:\\proc\\self\\environ"), "WINEPREFIX");
+  const std::string prefix = EnvironmentValue(wintest::ReadFileBytes(L"Z:\\proc\\self\\environ"), "WINEPREFIX");
   std::string wanted;
   for (wchar_t c : imagePath) wanted += static_cast<char>(c < 0x80 ? c : '?');
   wanted = Lower(wanted);
@@ -77,9 +66,9 @@ std::uint32_t LinuxProcessOf(const std::wstring& imagePath) {
   do {
     if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') continue;
     const std::wstring folder = std::wstring(L"Z:\\proc\\") + found.cFileName;
-    const std::string program = Lower(ReadProcFile(folder + L"\\cmdline").c_str());  // up to the first NUL
+    const std::string program = Lower(wintest::ReadFileBytes(folder + L"\\cmdline").c_str());  // up to the first NUL
     if (program != wanted && (unixPath.empty() || program != unixPath)) continue;
-    if (EnvironmentValue(ReadProcFile(folder + L"\\environ"), "WINEPREFIX") != prefix) continue;
+    if (EnvironmentValue(wintest::ReadFileBytes(folder + L"\\environ"), "WINEPREFIX") != prefix) continue;
     return static_cast<std::uint32_t>(std::wcstoul(found.cFileName, nullptr, 10));
   } while (FindNextFileW(search.get(), &found));
   return 0;
@@ -87,7 +76,7 @@ std::uint32_t LinuxProcessOf(const std::wstring& imagePath) {
 
 std::int64_t StatusField(std::uint32_t linuxPid, const char* field) {
   if (linuxPid == 0) return -1;
-  const std::string status = ReadProcFile(ProcFolder(linuxPid) + L"\\status");
+  const std::string status = wintest::ReadFileBytes(ProcFolder(linuxPid) + L"\\status");
   const std::size_t at = status.find(field);
   if (at == std::string::npos) return -1;
   return std::strtoll(status.c_str() + at + std::char_traits<char>::length(field), nullptr, 10);

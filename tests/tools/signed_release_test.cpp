@@ -19,11 +19,6 @@
 
 namespace {
 
-std::wstring Environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = {};
-  return GetEnvironmentVariableW(name, value, MAX_PATH) ? value : L"";
-}
-
 LONG VerifyTrust(const std::wstring& file) {
   WINTRUST_FILE_INFO fileInfo = {sizeof fileInfo, file.c_str(), nullptr, nullptr};
   WINTRUST_DATA data = {};
@@ -64,8 +59,8 @@ class TrustedRoot {
 };
 
 TEST(SignedRelease, WindowsAcceptsTheSignatureRejectsAChangedByteAndTheProgramRuns) {
-  const std::wstring signedExe = Environment(L"REBOOTPC_SIGNED_EXE");
-  TrustedRoot root(wintest::ReadFileBytes(Environment(L"REBOOTPC_SIGNER_CERTIFICATE")));
+  const std::wstring signedExe = wintest::EnvironmentText(L"REBOOTPC_SIGNED_EXE");
+  TrustedRoot root(wintest::ReadFileBytes(wintest::EnvironmentText(L"REBOOTPC_SIGNER_CERTIFICATE")));
   ASSERT_TRUE(root.added()) << "the signer's certificate is not among the trusted roots: " << GetLastError();
 
   wintest::ScratchFolder scratch;

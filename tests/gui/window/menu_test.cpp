@@ -22,18 +22,6 @@ constexpr std::uint32_t kAppFlags = 0xCA0000;
 constexpr std::uint32_t kCtrlQ = 0x20051;
 constexpr std::uint32_t kCtrlA = 0x20041;
 
-SIZE ClientSize(HWND window) {
-  RECT client{};
-  GetClientRect(window, &client);
-  return {client.right - client.left, client.bottom - client.top};
-}
-
-SIZE FrameSize(HWND window) {
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  return {frame.right - frame.left, frame.bottom - frame.top};
-}
-
 std::vector<ACCEL> Entries(HACCEL table) {
   std::vector<ACCEL> entries(static_cast<std::size_t>(CopyAcceleratorTableW(table, nullptr, 0)));
   if (!entries.empty()) CopyAcceleratorTableW(table, entries.data(), static_cast<int>(entries.size()));
@@ -239,11 +227,7 @@ class TabRuleTest : public MenuTest {
   void SetUp() override {
     MenuTest::SetUp();
     LoadLibraryW(L"riched20.dll");
-    WNDCLASSW scintilla{};
-    scintilla.lpfnWndProc = ScintillaProc;
-    scintilla.hInstance = GetModuleHandleW(nullptr);
-    scintilla.lpszClassName = L"Scintilla";
-    RegisterClassW(&scintilla);
+    RegisterWindowClass(L"Scintilla", ScintillaProc);
     ASSERT_TRUE(WindowOpen(0, 100, 80, 240, 160, L"", kAppFlags));
     window_ = WindowHandle(0);
     first_ = AddControl(window_, L"EDIT", 5);
@@ -259,30 +243,27 @@ class TabRuleTest : public MenuTest {
   HWND first_ = nullptr;
 };
 
-TEST_F(TabRuleTest, AnEditableRichEditTakesTheTab) {
-  HWND rich = AddControl(window_, L"RichEdit20W", 35, ES_MULTILINE);
-  ASSERT_TRUE(rich) << "no rich-edit class";
-  const auto [moved, text] = PressTabIn(rich);
-  EXPECT_FALSE(moved);
-  EXPECT_EQ(text, L"\t");
-}
-
-TEST_F(TabRuleTest, AReadOnlyRichEditPassesTheTabOn) {
-  HWND rich = AddControl(window_, L"RichEdit20W", 35, ES_MULTILINE);
-  ASSERT_TRUE(rich);
-  SendMessageW(rich, EM_SETOPTIONS, ECOOP_OR, ECO_READONLY);
-  const auto [moved, text] = PressTabIn(rich);
-  EXPECT_TRUE(moved);
-  EXPECT_EQ(GetFocus(), first_) << "from the last stop Tab wraps to the first";
-  EXPECT_EQ(text, L"");
-}
-
-TEST_F(TabRuleTest, ScintillaTakesTheTab) {
-  HWND editor = AddControl(window_, L"Scintilla", 35);
-  ASSERT_TRUE(editor);
-  const auto [moved, text] = PressTabIn(editor);
-  EXPECT_FALSE(moved);
-  EXPECT_EQ(text, L"\t");
+// An editable rich edit and Scintilla take the Tab; a read-only rich edit passes it on, from the
+// last stop to the first.
+TEST_F(TabRuleTest, EditorsTakeTheTabUnlessReadOnly) {
+  struct Editor {
+    const wchar_t* className;
+    DWORD style;
+    bool readOnly;
+  };
+  const Editor editors[] = {{L"RichEdit20W", ES_MULTILINE, false}, {L"RichEdit20W", ES_MULTILINE, true},
+                            {L"Scintilla", 0, false}};
+  for (const Editor& editor : editors) {
+    SCOPED_TRACE(wintest::Narrow(editor.className) + (editor.readOnly ? " read-only" : ""));
+    HWND control = AddControl(window_, editor.className, 35, editor.style);
+    ASSERT_TRUE(control);
+    if (editor.readOnly) SendMessageW(control, EM_SETOPTIONS, ECOOP_OR, ECO_READONLY);
+    const auto [moved, text] = PressTabIn(control);
+    EXPECT_EQ(moved, editor.readOnly);
+    EXPECT_EQ(GetFocus(), editor.readOnly ? first_ : control);
+    EXPECT_EQ(text, editor.readOnly ? L"" : L"\t");
+    DestroyWindow(control);
+  }
 }
 
 TEST_F(TabRuleTest, ABoundTabWinsOverTheRichEditRule) {

@@ -142,11 +142,7 @@ LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 TEST_F(NavigationTest, InsideAnMdiChildOnlyItsControlsAreVisited) {
-  WNDCLASSW mdiChild{};
-  mdiChild.lpfnWndProc = MdiChildProc;
-  mdiChild.hInstance = GetModuleHandleW(nullptr);
-  mdiChild.lpszClassName = L"MDI_ChildClass";
-  RegisterClassW(&mdiChild);
+  RegisterWindowClass(L"MDI_ChildClass", MdiChildProc);
   HWND child = CreateWindowExW(0, L"MDI_ChildClass", L"", WS_CHILD | WS_VISIBLE, 170, 0, 120, 80, window_, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
   ASSERT_TRUE(child);

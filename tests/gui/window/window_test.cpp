@@ -26,18 +26,6 @@ class WindowTest : public testing::Test {
   }
 };
 
-SIZE ClientSize(HWND window) {
-  RECT client{};
-  GetClientRect(window, &client);
-  return {client.right - client.left, client.bottom - client.top};
-}
-
-RECT Frame(HWND window) {
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  return frame;
-}
-
 bool ClassExists(const wchar_t* name) {
   WNDCLASSEXW info{};
   info.cbSize = sizeof info;
@@ -433,11 +421,7 @@ LRESULT CALLBACK CountSysColorChange(HWND window, UINT message, WPARAM wParam, L
 }
 
 TEST_F(WindowTest, SystemColourChangesReachEveryDescendant) {
-  WNDCLASSW counter{};
-  counter.lpfnWndProc = CountSysColorChange;
-  counter.hInstance = GetModuleHandleW(nullptr);
-  counter.lpszClassName = L"SysColorCounter";
-  RegisterClassW(&counter);
+  RegisterWindowClass(L"SysColorCounter", CountSysColorChange);
   ASSERT_TRUE(WindowOpen(1, 10, 10, 200, 100, L"", kAppFlags));
   HWND child = CreateWindowExW(0, L"SysColorCounter", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, WindowHandle(1),
                                nullptr, GetModuleHandleW(nullptr), nullptr);

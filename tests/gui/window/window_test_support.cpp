@@ -2,42 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/gadget/gadget.h"
-#include "gui/graphics/font_table.h"
-#include "gui/graphics/image_drawing.h"
-#include "gui/graphics/image_table.h"
+#include "app/runtime_startup.h"
 #include "gui/window/event_queue.h"
-#include "gui/window/menu.h"
-#include "gui/window/window.h"
-#include "runtime/memory_heap.h"
 #include "tests/support/win_test.h"
 
 namespace {
 
-// The GUI runtime's start-up and teardown steps around a test program, in the application's
-// order (the settings store and the launcher left out).
+// The runtime's start-up and teardown around the test program, as the tool runs them.
 class GuiRuntimeEnvironment : public testing::Environment {
  public:
-  void SetUp() override {
-    MemoryHeapInit();
-    EventLayerInit();
-    FontsInit();
-    ImagesInit();
-    ImageDrawingInit();
-    WindowsInit();
-    GadgetInit();
-    MenusInit();
-    ControlsInit();
-  }
-  void TearDown() override {
-    GadgetShutdown();
-    WindowsEnd();
-    ImageDrawingEnd();
-    ImagesEnd();
-    FontsEnd();
-    EventLayerEnd();
-    MemoryHeapEnd();
-  }
+  void SetUp() override { RuntimeStartup(); }
+  void TearDown() override { RuntimeShutdown(); }
 };
 
 const testing::Environment* const environment = testing::AddGlobalTestEnvironment(new GuiRuntimeEnvironment);
@@ -51,6 +26,31 @@ std::string Describe(const std::vector<Event>& events) {
             std::to_string(event.window) + ", " + std::to_string(event.subtype) + "}";
   }
   return text + " ]";
+}
+
+SIZE ClientSize(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return {client.right - client.left, client.bottom - client.top};
+}
+
+RECT Frame(HWND window) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  return frame;
+}
+
+SIZE FrameSize(HWND window) {
+  const RECT frame = Frame(window);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = name;
+  RegisterClassW(&windowClass);
 }
 
 std::vector<Event> CollectEvents(DWORD milliseconds) {

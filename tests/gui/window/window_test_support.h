@@ -1,5 +1,6 @@
-// Shared by the window and gadget layers' tests: the GUI runtime's start-up and teardown around
-// a test program, and collecting events the way the application does, through EventWait.
+// Shared by the window and gadget layers' tests: the runtime's start-up and teardown around a
+// test program, collecting events the way the application does (through EventWait), window sizes
+// and class registration.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +18,14 @@ struct Event {
 };
 
 std::string Describe(const std::vector<Event>& events);
+
+// A window's client size; its frame (GetWindowRect) and the frame's size.
+SIZE ClientSize(HWND window);
+RECT Frame(HWND window);
+SIZE FrameSize(HWND window);
+// Registers a window class of this program with the procedure; a second registration of the name
+// changes nothing.
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure);
 
 // Runs EventWait for `milliseconds` (never blocking: only while an event is queued or a message
 // is waiting) and returns the events it took, in order.
