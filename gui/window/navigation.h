@@ -21,8 +21,8 @@ bool PressFocusedButton(HWND activeWindow, const MSG& message);
 
 // The thread's key state as the keyboard layer reads it. It changes only as the thread takes
 // input messages from its queue (GetKeyState), so whether a modifier is down is read again only
-// after an input message (KeyStateAfterDispatch) or a change of activation (KeyStateForget):
-// under Wine every read is a round trip to the window server.
+// after an input message (KeyStateAfterDispatch) or a change of activation (KeyStateForget): a
+// read can be a round trip to the window server.
 struct KeyState {
   BYTE keys[256];
   bool Down(int key) const { return (keys[key] & 0x80) != 0; }
