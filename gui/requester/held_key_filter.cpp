@@ -4,10 +4,11 @@
 
 namespace {
 
-// Wine resynchronises its key state when the focus moves to the box, and a held key it has not
-// seen go down on the display gets a key-up there, between two of its repeats (README.md's
-// design notes). The next repeat follows within a repeat interval (33 ms at the fastest rate); a
-// hand that lets go of a key and presses it again takes longer.
+// A key-down without the repeat bit is a new press, but Wine resynchronises its key state when the
+// focus moves to the box, and a held key's next repeat, or a key-up and the next repeat, can then
+// come as a release and a new press (README.md's design notes). That repeat follows the key's last
+// message within a repeat interval (33 ms at the fastest rate); a hand that lets go of a key and
+// presses it again takes longer.
 constexpr DWORD kResyncMilliseconds = 50;
 
 // Milliseconds from one message time to a later one; 0 for a message queued before `from`.
@@ -16,23 +17,16 @@ DWORD Elapsed(DWORD from, DWORD to) {
   return elapsed > 0 ? static_cast<DWORD>(elapsed) : 0;
 }
 
-// SPI_GETKEYBOARDDELAY: 0 to 3, a quarter of a second more each, from 250 ms.
-DWORD KeyboardRepeatDelay() {
-  UINT delay = 3;
-  SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
-  return (delay > 3 ? 4 : delay + 1) * 250;
-}
-
 // The innermost HeldKeyHook of the thread.
 HeldKeyHook* innermostHook = nullptr;
 
 }  // namespace
 
-HeldKeyFilter::HeldKeyFilter() : repeatDelay_(KeyboardRepeatDelay()) {
+HeldKeyFilter::HeldKeyFilter() {
   // Down on the keyboard now, whatever key messages the thread has taken.
   const DWORD now = GetTickCount();
-  enter_ = HeldKey{GetAsyncKeyState(VK_RETURN) < 0, false, now};
-  escape_ = HeldKey{GetAsyncKeyState(VK_ESCAPE) < 0, false, now};
+  enter_ = HeldKey{GetAsyncKeyState(VK_RETURN) < 0, now};
+  escape_ = HeldKey{GetAsyncKeyState(VK_ESCAPE) < 0, now};
 }
 
 HeldKeyFilter::HeldKey* HeldKeyFilter::KeyOf(WPARAM virtualKey) {
@@ -45,20 +39,16 @@ bool HeldKeyFilter::Holds(const MSG& message) {
   HeldKey* key = KeyOf(message.wParam);
   if (!key) return false;
   if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) {
-    if (key->held) {
-      key->upTaken = true;
-      key->lastTime = message.time;
-    }
+    if (key->held) key->lastTime = message.time;
     return false;
   }
   if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+  const bool repeat = KeyDownRepeated(message);
   if (key->held) {
-    const DWORD silence = Elapsed(key->lastTime, message.time);
-    key->held = key->upTaken ? silence < kResyncMilliseconds : silence <= repeatDelay_;
-    key->upTaken = false;
+    key->held = repeat || Elapsed(key->lastTime, message.time) < kResyncMilliseconds;
     key->lastTime = message.time;
   }
-  return key->held || KeyDownRepeated(message);
+  return key->held || repeat;
 }
 
 HeldKeyHook::HeldKeyHook() : outer_(innermostHook), hook_(nullptr) {
