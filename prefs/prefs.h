@@ -11,11 +11,8 @@
 
 #include <cstdint>
 
+#include "prefs/prefs_save.h"  // the option bits given to PrefsOpen and PrefsCreate
 #include "runtime/text.h"
-
-// Option bits given to PrefsOpen and PrefsCreate.
-constexpr std::uint32_t PrefsTightEquals = 1;        // "key=value" instead of "key = value"
-constexpr std::uint32_t PrefsSpaceBeforeGroups = 2;  // an empty line before every group line but the first
 
 // Start-up and teardown steps: the store's state record; PrefsEnd closes (and saves) the file.
 void PrefsInit();

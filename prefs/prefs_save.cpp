@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "prefs/prefs.h"
-
 namespace {
 
 constexpr char kMarkAndLineEnd[] = "\xEF\xBB\xBF\r\n";

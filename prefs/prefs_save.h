@@ -8,7 +8,10 @@
 
 #include "prefs/prefs_lines.h"
 
-// `options`: the option bits of PrefsOpen and PrefsCreate (prefs.h).
+// The option bits of the written form, given to PrefsOpen and PrefsCreate (prefs.h).
+constexpr std::uint32_t PrefsTightEquals = 1;        // "key=value" instead of "key = value"
+constexpr std::uint32_t PrefsSpaceBeforeGroups = 2;  // an empty line before every group line but the first
+
 // The exact number of bytes PrefsSaveTo writes.
 std::size_t PrefsSavedSize(const PrefsContent& content, std::uint32_t options);
 // Writes the saved form into `out`, which holds PrefsSavedSize bytes; returns the bytes written.

@@ -1,16 +1,53 @@
 #include "gui/gadget/gadget.h"
 
+#include <cstddef>
+
+#include "gui/gadget/brush_cache.h"
 #include "gui/gadget/gadget_registry.h"
 #include "gui/window/event_queue.h"
-#include "gui/window/window_record.h"
+#include "gui/window/navigation.h"
+#include "runtime/common_controls.h"
 
 namespace {
+
+constexpr DWORD kCommonControlClasses = 0xB48;  // tab, hot-key, date, ComboBoxEx, IP-address classes
+
+// NONCLIENTMETRICSW as Windows before Vista knew it, without iPaddedBorderWidth: every version
+// answers this size, while the full size fails on XP-era systems.
+constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+static_assert(kNonClientMetricsSize == 500, "NONCLIENTMETRICSW without its last field is 500 bytes");
+
+HFONT defaultFont = nullptr;
 
 GadgetRecord* Find(ObjectNumber number) {
   return static_cast<GadgetRecord*>(ObjectTableLookup(GadgetTableGet(), number));
 }
 
 }  // namespace
+
+void GadgetInit() {
+  BrushCacheInit();
+  defaultFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = kNonClientMetricsSize;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
+    defaultFont = CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+  GadgetRegistryInit(defaultFont, GadgetFree);
+  CommonControlsInit(kCommonControlClasses);
+}
+
+void GadgetShutdown() {}
+
+HFONT DefaultGadgetFont() { return defaultFont; }
+
+void GadgetFree(ObjectNumber number) {
+  if (number == AnyNumber) {
+    ObjectTableReleaseAll(GadgetTableGet());
+    return;
+  }
+  if (GadgetRecord* record = Find(number)) DestroyWindow(record->control);
+}
 
 HWND GadgetHandle(ObjectNumber number) {
   GadgetRecord* record = Find(number);
@@ -29,15 +66,12 @@ void GadgetSetFocus(ObjectNumber number) {
   } else {
     SetFocus(record->control);
   }
-  // What the window's next activation restores is "Orv_Focus" (the window procedure's
-  // WM_ACTIVATE), stored there when it last lost the activation. On a window of a thread that
-  // is not in the foreground, SetFocus activates it for the thread alone; should the activation
-  // that brings it to the foreground later be announced again, the control last asked for must
-  // win over the one that had the focus when the window lost it.
+  // The window's next activation gives the focus to the control it kept when it last lost the
+  // activation. On a window of a thread that is not in the foreground, SetFocus activates it for
+  // the thread alone; should the activation that brings it to the foreground later be announced
+  // again, the control last asked for must win over the one kept before.
   HWND window = GetAncestor(record->control, GA_ROOT);
-  if (GetForegroundWindow() != window && GetPropW(window, WindowIdProperty)) {
-    SetPropW(window, FocusProperty, record->control);
-  }
+  if (GetForegroundWindow() != window) WindowFocusRemember(window);
 }
 
 Text GadgetGetText(ObjectNumber number) {

@@ -6,32 +6,23 @@
 #include <cstddef>
 #include <cstring>
 
-#include "gui/gadget/brush_cache.h"
-#include "gui/gadget/gadget.h"
 #include "gui/gadget/gadget_hooks.h"
 #include "gui/not_handled.h"
 #include "gui/window/event_queue.h"
 #include "gui/window/window_record.h"
-#include "runtime/common_controls.h"
 #include "runtime/facility_state.h"
 
 namespace {
 
 constexpr std::uint32_t kGadgetTableGrowth = 50;
-constexpr DWORD kCommonControlClasses = 0xB48;  // tab, hot-key, date, ComboBoxEx, IP-address classes
-constexpr LONG_PTR kTornDown = -1;              // the window ID of a control whose gadget is gone
+constexpr LONG_PTR kTornDown = -1;  // the window ID of a control whose gadget is gone
 
 const wchar_t kIdProperty[] = L"Orv_ID";
-
-// NONCLIENTMETRICSW as Windows before Vista knew it, without iPaddedBorderWidth: every version
-// answers this size, while the full size fails on XP-era systems.
-constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
-static_assert(kNonClientMetricsSize == 500, "NONCLIENTMETRICSW without its last field is 500 bytes");
 
 struct Registry {
   void* state;  // the GadgetState facility record
   ObjectTable* table;
-  HFONT defaultFont;
+  HFONT defaultFont;  // each new gadget state's font
 };
 Registry registry{};
 
@@ -66,36 +57,15 @@ LRESULT CALLBACK GadgetSubclassProc(HWND control, UINT message, WPARAM wParam, L
 
 }  // namespace
 
-void GadgetInit() {
-  BrushCacheInit();
-  registry.defaultFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = kNonClientMetricsSize;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
-    registry.defaultFont = CreateFontIndirectW(&metrics.lfMessageFont);
-  }
-  registry.table = ObjectTableCreate(sizeof(GadgetRecord), kGadgetTableGrowth, GadgetFree);
+void GadgetRegistryInit(HFONT font, ObjectFreeProc freeGadget) {
+  registry.defaultFont = font;
+  registry.table = ObjectTableCreate(sizeof(GadgetRecord), kGadgetTableGrowth, freeGadget);
   registry.state = FacilityStateCreate(sizeof(GadgetState), InitState);
-  CommonControlsInit(kCommonControlClasses);
 }
-
-void GadgetShutdown() {}
-
-HFONT DefaultGadgetFont() { return registry.defaultFont; }
 
 GadgetState* GadgetStateGet() { return static_cast<GadgetState*>(FacilityStateGet(registry.state)); }
 
 ObjectTable* GadgetTableGet() { return registry.table; }
-
-void GadgetFree(ObjectNumber number) {
-  if (number == AnyNumber) {
-    ObjectTableReleaseAll(registry.table);
-    return;
-  }
-  if (auto* record = static_cast<GadgetRecord*>(ObjectTableLookup(registry.table, number))) {
-    DestroyWindow(record->control);
-  }
-}
 
 std::int64_t GadgetCreateControl(GadgetKind* kind, const GadgetCreation& creation, ObjectNumber number, int x, int y,
                                  int width, int height, const wchar_t* text) {

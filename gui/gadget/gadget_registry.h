@@ -20,6 +20,9 @@ struct GadgetState {
   HFONT gadgetFont;    // sent to every new gadget
 };
 
+// For GadgetInit: the gadget table, whose records `freeGadget` releases, and the gadget state,
+// whose font is `font` until changed.
+void GadgetRegistryInit(HFONT font, ObjectFreeProc freeGadget);
 GadgetState* GadgetStateGet();
 ObjectTable* GadgetTableGet();
 

@@ -1,23 +1,43 @@
-// A box that a key press brought up (an error box after Enter, say) must not be answered by the
-// same key held down: its repeats would close the box before the admin saw it. While a
-// HeldKeyFilter lives, the thread's message-filter hook (WH_MSGFILTER) keeps the repeated
-// key-downs of Enter and Escape, the keys with which the dialog manager answers a box (its
-// default button, Cancel), from the box. IsDialogMessageW passes each message to the hook
-// (MSGF_DIALOGBOX) before anything else, and takes it as handled when the hook says so: in the
-// system's message box, whose modal loop asks IsDialogMessageW first, and in the input
-// requester, whose loop asks the hook itself (CallMsgFilterW) before its accelerators.
-// A key that is down when the box comes belongs to the press that brought it up until it is let
-// go: even a key-down of it without the repeat bit is kept from the box, and a key-up followed
-// at once by a key-down is no letting go. A system may resynchronise its key state when the
-// focus moves to the box (Wine does, from the display's keyboard: Wine 8 then gives the held
-// key's next repeat as a new press, Wine 10 a key-up just before it). A new press of a key after
-// that, and the repeats of every other key (typing in a field), pass.
+// Keeps a held Enter or Escape from answering a box that its press brought up: the dialog manager
+// answers a box on these keys' key-downs (its default button, Cancel), and a held key would close
+// the box before the admin saw it: its repeats are kept from the box. What Wine needs beyond that
+// is in README.md's design notes.
 #pragma once
+
+#include <windows.h>
 
 class HeldKeyFilter {
  public:
   HeldKeyFilter();
-  ~HeldKeyFilter();
-  HeldKeyFilter(const HeldKeyFilter&) = delete;
-  HeldKeyFilter& operator=(const HeldKeyFilter&) = delete;
+  // Whether `message` is a key-down of Enter or Escape that the box must not see. Asked once for
+  // every message.
+  bool Holds(const MSG& message);
+
+ private:
+  struct HeldKey {
+    bool held;       // down when the filter started, and not pressed anew since
+    DWORD lastTime;  // the time of its last message, or the filter's start
+  };
+  HeldKey* KeyOf(WPARAM virtualKey);
+
+  HeldKey enter_;
+  HeldKey escape_;
+};
+
+// A HeldKeyFilter asked by the thread's message-filter hook (WH_MSGFILTER, MSGF_DIALOGBOX), which
+// IsDialogMessageW asks before anything else: for a loop of the system's, the message box's. While
+// several live, the latest is asked, and the others keep their state for when it goes.
+class HeldKeyHook {
+ public:
+  HeldKeyHook();
+  ~HeldKeyHook();
+  HeldKeyHook(const HeldKeyHook&) = delete;
+  HeldKeyHook& operator=(const HeldKeyHook&) = delete;
+
+ private:
+  static LRESULT CALLBACK FilterMessage(int code, WPARAM wParam, LPARAM lParam);
+
+  HeldKeyFilter filter_;
+  HeldKeyHook* outer_;
+  HHOOK hook_;
 };

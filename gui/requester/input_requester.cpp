@@ -25,8 +25,8 @@ constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBU
 struct RequesterState {
   HFONT font;
   int done;  // set when the dialog window is destroyed; ends the modal loop
-  HWND owner;
-  int ownerDisabled;
+  ModalWindowsDisabled* windows;  // restored before the dialog goes
+  HeldKeyFilter* heldKeys;
   HWND field;
   HWND prompt;
   HWND button;
@@ -61,19 +61,10 @@ POINT CentredOnOwnersMonitor(HWND owner) {
                work.top + (work.bottom - work.top) / 2 - kHeight / 2};
 }
 
-// Gives the owner and the windows ModalBegin disabled their state back. Safe to repeat.
-void RestoreWindows() {
-  if (requester.ownerDisabled) {
-    EnableWindow(requester.owner, TRUE);
-    requester.ownerDisabled = 0;
-  }
-  ModalEnd();
-}
-
 // The owner and the other windows are enabled before the dialog goes, so that the system
 // activates the owner rather than some other program's window.
 void CloseDialog(HWND dialog) {
-  RestoreWindows();
+  requester.windows->Restore();
   DestroyWindow(dialog);
 }
 
@@ -165,9 +156,8 @@ void ModalLoop(HWND dialog, HACCEL accelerators) {
       if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
-    // The thread's message-filter hook first, as IsDialogMessageW asks it, since the
-    // accelerators come before IsDialogMessageW here.
-    if (CallMsgFilterW(&message, MSGF_DIALOGBOX)) continue;
+    // Before the accelerators, which answer Enter and Escape here.
+    if (requester.heldKeys->Holds(message)) continue;
     if (accelerators && TranslateAcceleratorW(dialog, accelerators, &message)) continue;
     if (IsDialogMessageW(dialog, &message)) continue;
     TranslateMessage(&message);
@@ -190,20 +180,16 @@ Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* 
   requester.done = 0;
   // Activation during CreateWindowExW already sends WM_ACTIVATE: no stale field gets the focus.
   requester.field = requester.prompt = requester.button = nullptr;
-  requester.owner = ModalOwner();
-  const HeldKeyFilter heldKeys;
-  ModalBegin();
-  requester.ownerDisabled = 0;
-  if (requester.owner && IsWindowEnabled(requester.owner)) {
-    EnableWindow(requester.owner, FALSE);
-    requester.ownerDisabled = 1;
-  }
+  HWND owner = ModalOwner();
+  HeldKeyFilter heldKeys;
+  requester.heldKeys = &heldKeys;
+  ModalWindowsDisabled windows(owner);
+  requester.windows = &windows;
 
   wchar_t* result = nullptr;  // filled by the window procedure when "OK" is chosen
-  HWND parent = ModalOwner();
-  const POINT at = CentredOnOwnersMonitor(parent);
+  const POINT at = CentredOnOwnersMonitor(owner);
   HWND dialog = CreateWindowExW(0, kClassName, titleCopy.get(), kDialogStyle, at.x, at.y, kWidth, kHeight,
-                                parent, nullptr, instance, nullptr);
+                                owner, nullptr, instance, nullptr);
   if (shown) *shown = dialog != nullptr;
   if (dialog) {
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&result));
@@ -232,7 +218,7 @@ Text InputRequester(const wchar_t* title, const wchar_t* prompt, const wchar_t* 
   }
   // Also covers a dialog that was never created, or that went without the close steps (its
   // owner destroyed it): nothing may stay disabled.
-  RestoreWindows();
+  windows.Restore();
 
   // A password's answer is a secret text, and the block it was read into is wiped.
   Text answer;

@@ -7,11 +7,9 @@
 
 std::int64_t MessageRequest(const wchar_t* title, const wchar_t* text, std::uint32_t flags) {
   HWND owner = ModalOwner();
-  const HeldKeyFilter heldKeys;
-  ModalBegin();
-  // MessageBoxW takes the message before the caption. It disables the owner itself while the
-  // box is up; a failure gives 0, and ModalEnd restores the windows all the same.
-  const int button = MessageBoxW(owner, text, title, flags);
-  ModalEnd();
-  return button;
+  const HeldKeyHook heldKeys;
+  // MessageBoxW disables the owner itself while the box is up.
+  const ModalWindowsDisabled disabled(nullptr);
+  // MessageBoxW takes the message before the caption; a failure gives 0.
+  return MessageBoxW(owner, text, title, flags);
 }

@@ -1,5 +1,9 @@
 #include "gui/requester/modal_ownership.h"
 
+#include "gui/window/busy_cursor.h"
+#include "gui/window/event_queue.h"
+#include "gui/window/navigation.h"
+
 ListLinks* modalList = nullptr;
 
 namespace {
@@ -62,4 +66,26 @@ void ModalEnd() {
     }
     links = following;
   }
+}
+
+WaitCursorShown::WaitCursorShown() { BusyCursorBegin(); }
+WaitCursorShown::~WaitCursorShown() { BusyCursorEnd(); }
+
+CommandsRefused::CommandsRefused() { EventRefuseCommands(); }
+CommandsRefused::~CommandsRefused() { EventAcceptCommands(); }
+
+FocusKept::FocusKept(HWND owner) : owner_(owner) { WindowFocusRemember(owner_); }
+FocusKept::~FocusKept() { WindowFocusGiveBack(owner_); }
+
+// EnableWindow returns whether the window was disabled already, in which case it stays so.
+ModalWindowsDisabled::ModalWindowsDisabled(HWND owner) : owner_(owner), ownerDisabled_(false) {
+  ModalBegin();
+  ownerDisabled_ = owner_ && !EnableWindow(owner_, FALSE);
+}
+
+void ModalWindowsDisabled::Restore() {
+  if (restored_) return;
+  restored_ = true;
+  if (ownerDisabled_) EnableWindow(owner_, TRUE);
+  ModalEnd();
 }

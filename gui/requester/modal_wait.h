@@ -9,6 +9,6 @@
 // Returns once `object` is signalled (at once when it is no object to wait on). The owner (the
 // foreground window, when it is this process's) and the thread's other windows are disabled
 // until then; input given meanwhile is thrown away whatever queue it came through, a command
-// raised meanwhile (a click sent to a button) is no event, and afterwards the owner's focus is
-// where it was.
+// raised meanwhile (a click sent to a button) is no event, a WM_QUIT taken meanwhile is posted
+// again, and afterwards the owner's focus is where it was.
 void ModalWait(HANDLE object);

@@ -2,7 +2,7 @@
 
 namespace {
 
-bool busyCursorOn = false;
+int busyCursorDepth = 0;
 
 // What the system does when the pointer moves: the window under it is asked for its shape.
 void AskShapeUnderPointer() {
@@ -16,13 +16,18 @@ void AskShapeUnderPointer() {
 
 }  // namespace
 
-void BusyCursorSet(bool busy) {
-  busyCursorOn = busy;
+void BusyCursorBegin() {
+  ++busyCursorDepth;
+  AskShapeUnderPointer();
+}
+
+void BusyCursorEnd() {
+  --busyCursorDepth;
   AskShapeUnderPointer();
 }
 
 bool BusyCursorAnswer() {
-  if (!busyCursorOn) return false;
+  if (busyCursorDepth == 0) return false;
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   return true;
 }

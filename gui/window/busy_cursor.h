@@ -6,8 +6,10 @@
 
 #include <windows.h>
 
-// Turns the wait cursor on or off, and shows the shape at once when the pointer is over a
-// window of this thread: the system asks for a shape again only when the pointer moves.
-void BusyCursorSet(bool busy);
+// Turns the wait cursor on, or off again; calls nest, and the cursor is on until the outermost
+// BusyCursorEnd. Each shows the shape at once when the pointer is over a window of this thread:
+// the system asks for a shape again only when the pointer moves.
+void BusyCursorBegin();
+void BusyCursorEnd();
 // For the window procedure: sets the wait cursor and returns true while it is on.
 bool BusyCursorAnswer();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "gui/window/key_message.h"
 #include "gui/window/menu.h"
 #include "gui/window/navigation.h"
 #include "gui/window/shortcut.h"
@@ -57,7 +58,7 @@ void InitEventState(void* record) {
 }
 
 bool IsCommand(std::int32_t kind, std::int64_t subtype) {
-  return kind == MenuEvent || (kind == GadgetEvent && subtype != ContentChanged);
+  return kind == MenuEvent || (kind == GadgetEvent && subtype == Clicked);
 }
 
 void Append(std::int32_t kind, std::int64_t object, std::int64_t window, std::int64_t subtype, std::uint64_t extra,

@@ -26,6 +26,7 @@ enum EventKind : std::int32_t {
   SizeWindowEvent = 13118,
 };
 
+constexpr std::int64_t Clicked = 0;           // BN_CLICKED as a gadget event subtype
 constexpr std::int64_t ContentChanged = 768;  // EN_CHANGE as a gadget event subtype
 
 // Start-up and teardown steps.
@@ -46,11 +47,10 @@ void EventQueueRemoveWindow(std::int64_t window);
 void EventSuspend();
 void EventResume();
 // While commands are refused (a modal wait, which takes no input), EventPost drops the events
-// with which a user commands: MenuEvent, and GadgetEvent other than a change of a gadget's
-// content. Whatever raised them meanwhile (a click sent or posted by an automation tool, say) is
-// no answer to anything the user saw, and must start nothing after the wait either. A content
-// change is not a command: it still reaches the application, which keeps its counts right.
-// Calls nest, like EventSuspend and EventResume.
+// that act: a MenuEvent (a menu item or shortcut) and a button's click (GadgetEvent with subtype
+// Clicked). Whatever raised them meanwhile (a click an automation tool sent, say) answers nothing
+// the user saw. Events that only inform (a content change, a focus change, a move) still reach
+// the application. Calls nest, like EventSuspend and EventResume.
 void EventRefuseCommands();
 void EventAcceptCommands();
 

@@ -1,9 +1,17 @@
 #include "gui/window/navigation.h"
 
-#include "gui/window/shortcut.h"
+#include "gui/window/key_message.h"
 #include "gui/window/window_record.h"
 
 namespace {
+
+// Whether a modifier was down when the key state was last read; it holds until the next input
+// message.
+struct ModifierMemo {
+  bool known;
+  bool down;
+};
+ModifierMemo modifiers{};
 
 struct NavigationStep {
   HWND start;
@@ -104,4 +112,41 @@ bool PressFocusedButton(HWND active, const MSG& message) {
   // A held Enter presses the button once: its repeats are taken and do nothing.
   if (!KeyDownRepeated(message)) SendMessageW(focus, BM_CLICK, 0, 0);
   return true;
+}
+
+KeyState KeyStateRead() {
+  KeyState state{};
+  GetKeyboardState(state.keys);
+  modifiers = ModifierMemo{true, state.ModifierDown()};
+  return state;
+}
+
+void KeyStateAfterDispatch(UINT message) {
+  // The dispatch of an input message may have run a loop of its own (a menu, a move, a
+  // requester) that took key messages past EventWait.
+  if (IsInputMessage(message)) modifiers.known = false;
+}
+
+void KeyStateForget() { modifiers.known = false; }
+
+void KeyboardCuesWhileModifierDown() {
+  if (!modifiers.known) KeyStateRead();
+  if (!modifiers.down) return;
+  if (HWND active = GetActiveWindow()) KeyboardCues(active, 1);
+}
+
+void WindowFocusRemember(HWND window) {
+  if (WindowNumberOf(window) == -1) return;
+  // When none of its controls has the focus (the window lost it when it was disabled), the
+  // control kept before stays.
+  HWND focus = GetFocus();
+  if (focus && IsChild(window, focus)) SetPropW(window, FocusProperty, focus);
+}
+
+void WindowFocusGiveBack(HWND window) {
+  if (WindowNumberOf(window) == -1 || GetActiveWindow() != window) return;
+  // A handle that is no longer one of this window's controls (destroyed, perhaps reused) is
+  // left alone.
+  auto* focus = static_cast<HWND>(GetPropW(window, FocusProperty));
+  if (focus && IsChild(window, focus)) SetFocus(focus);
 }

@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include "gui/window/key_message.h"
 #include "gui/window/navigation.h"
 #include "gui/window/window_record.h"
 #include "runtime/memory.h"
@@ -17,33 +18,7 @@ void RebuildTable(WindowRecord* record) {
   record->acceleratorTable = CreateAcceleratorTableW(record->acceleratorEntries, record->acceleratorCount);
 }
 
-// The thread's key state, read once: on some platforms every GetKeyState is a round trip to
-// the window server, and the state does not change between the reads.
-struct KeyState {
-  BYTE keys[256];
-  bool Down(int key) const { return (keys[key] & 0x80) != 0; }
-  bool ModifierDown() const { return Down(VK_CONTROL) || Down(VK_SHIFT) || Down(VK_MENU); }
-};
-
-// Whether a modifier was down when the key state was last read. The thread's key state changes
-// only as the thread takes input messages from its queue (GetKeyState: "The key status returned
-// from this function changes as a thread reads key messages from its message queue"), so it
-// holds until the next input message and is not asked again for every posted or sent message in
-// between.
-struct ModifierMemo {
-  bool known;
-  bool down;
-};
-ModifierMemo modifiers{};
-
-KeyState ReadKeyState() {
-  KeyState state{};
-  GetKeyboardState(state.keys);
-  modifiers = ModifierMemo{true, state.ModifierDown()};
-  return state;
-}
-
-// Set while ShortcutTranslate translates a repeated key-down.
+// Whether the innermost translation under way is of a repeated key-down.
 bool translatingHeldKey = false;
 
 bool BeginsWith(const wchar_t* text, const wchar_t* prefix) {
@@ -115,7 +90,7 @@ HACCEL AcceleratorsFor(HWND active) {
       if (entry.key == VK_TAB && entry.cmd == NavigateNextCommand) tabTaken = false;
     }
   }
-  const KeyState keys = ReadKeyState();
+  const KeyState keys = KeyStateRead();
   if (focus && keys.Down(VK_TAB) && !keys.ModifierDown() && !tabTaken) {
     wchar_t className[16] = {};
     GetClassNameW(focus, className, 16);
@@ -134,43 +109,13 @@ HACCEL AcceleratorsFor(HWND active) {
 }
 
 bool ShortcutTranslate(HWND active, HACCEL table, MSG* message) {
-  // TranslateAcceleratorW sends its WM_COMMAND before it returns.
+  // TranslateAcceleratorW sends its WM_COMMAND before it returns; a loop run by that command
+  // translates keys of its own meanwhile.
+  const bool outer = translatingHeldKey;
   translatingHeldKey = KeyDownRepeated(*message);
   const bool translated = TranslateAcceleratorW(active, table, message) != 0;
-  translatingHeldKey = false;
+  translatingHeldKey = outer;
   return translated;
 }
 
 bool ShortcutFromHeldKey() { return translatingHeldKey; }
-
-bool KeyDownRepeated(const MSG& message) {
-  return (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) && (message.lParam & (KF_REPEAT << 16));
-}
-
-bool IsInputMessage(UINT message) {
-  // WM_TOUCH, then the non-client and client pointer messages of Windows 8 (WM_NCPOINTERUPDATE
-  // to WM_POINTERHWHEEL), which the headers for Windows 7 leave out.
-  constexpr UINT kLastPointerInput = 0x024F;
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || message == WM_IME_CHAR ||
-         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_INPUT ||
-         (message >= WM_TOUCH && message <= kLastPointerInput);
-}
-
-bool AcceleratorCanTranslate(UINT message) {
-  return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_CHAR || message == WM_SYSCHAR;
-}
-
-void KeyboardCuesWhileModifierDown() {
-  if (!modifiers.known) ReadKeyState();
-  if (!modifiers.down) return;
-  if (HWND active = GetActiveWindow()) KeyboardCues(active, 1);
-}
-
-void KeyStateAfterDispatch(UINT message) {
-  // The dispatch of an input message may have run a loop of its own (a menu, a move, a
-  // requester) that took key messages past EventWait.
-  if (IsInputMessage(message)) modifiers.known = false;
-}
-
-void KeyStateForget() { modifiers.known = false; }

@@ -72,28 +72,14 @@ LRESULT OnSize(const WindowOwner& owner, WPARAM wParam) {
   return 0;
 }
 
-// The control of `window` that has the focus, in "Orv_Focus". When none of its controls has it
-// (the window lost the focus when it was disabled), the control remembered before stays.
-void RememberFocus(HWND window) {
-  HWND focus = GetFocus();
-  if (focus && IsChild(window, focus)) SetPropW(window, FocusProperty, focus);
-}
-
-// The remembered control gets the focus back; a handle that is no longer one of this window's
-// controls (destroyed, perhaps reused) is left alone.
-void GiveFocusBack(HWND window) {
-  auto* focus = static_cast<HWND>(GetPropW(window, FocusProperty));
-  if (focus && IsChild(window, focus)) SetFocus(focus);
-}
-
 LRESULT OnActivate(HWND window, const WindowOwner& owner, WPARAM wParam) {
   // Keys pressed or released while another window had the keyboard count from here on.
   KeyStateForget();
   if (LOWORD(wParam) != WA_INACTIVE) {
-    GiveFocusBack(window);
+    WindowFocusGiveBack(window);
     EventPost(ActivateWindowEvent, 0, owner.number, 0);
   } else {
-    RememberFocus(window);
+    WindowFocusRemember(window);
     KeyboardCues(window, 0);
     EventPost(DeactivateWindowEvent, 0, owner.number, 0);
   }
@@ -197,14 +183,6 @@ LRESULT HandleMessage(HWND window, const WindowOwner& owner, UINT message, WPARA
 }
 
 }  // namespace
-
-void WindowFocusRemember(HWND window) {
-  if (WindowNumberOf(window) != -1) RememberFocus(window);
-}
-
-void WindowFocusGiveBack(HWND window) {
-  if (WindowNumberOf(window) != -1 && GetActiveWindow() == window) GiveFocusBack(window);
-}
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const WindowOwner owner = WindowOwnerOf(window);

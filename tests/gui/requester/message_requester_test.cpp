@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/requester/held_key_filter.h"
 #include "gui/requester/message_requester.h"
 #include "gui/requester/modal_ownership.h"
 #include "tests/gui/requester/modal_list_probe.h"
@@ -298,6 +299,80 @@ TEST(ModalOwnership, OneEndRestoresEntriesOfEveryEarlierBegin) {
   ModalEnd();
   EXPECT_EQ(reqtest::ModalEntryCount(kMainThread), 0);
   EXPECT_TRUE(IsWindowEnabled(plain.get()));
+}
+
+// A key message made up and given to the thread's message-filter hook as the dialog manager
+// gives it; whether the hook kept it from the box.
+struct KeyStep {
+  UINT message;
+  WORD key;
+  bool repeat;
+  DWORD after;  // ms after the filter started
+  bool kept;
+};
+
+bool Filtered(const KeyStep& step, DWORD start) {
+  MSG message{};
+  message.message = step.message;
+  message.wParam = step.key;
+  message.lParam = step.repeat || step.message == WM_KEYUP ? 0x40000001 : 1;
+  message.time = start + step.after;
+  return CallMsgFilterW(&message, MSGF_DIALOGBOX) != 0;
+}
+
+// Enter down on the keyboard (through SendInput) while `run` runs, as when a press brought a box up.
+template <typename Run>
+void WithEnterDown(Run run) {
+  wintest::SendKeyInputs({wintest::KeyInput(VK_RETURN, false)});
+  wintest::WaitUntil([] { return GetAsyncKeyState(VK_RETURN) < 0; }, 1000);
+  run();
+  wintest::SendKeyInputs({wintest::KeyInput(VK_RETURN, true)});
+  wintest::Pump(50);
+}
+
+TEST(HeldKeyHook, KeepsRepeatsAndTheHeldPressFromTheBoxAndLetsANewPressPass) {
+  struct Row {
+    const char* name;
+    bool enterDown;  // when the filter starts
+    std::vector<KeyStep> steps;
+  };
+  const Row rows[] = {
+      {"repeats, then a new press",
+       false,
+       {{WM_KEYDOWN, VK_RETURN, true, 10, true}, {WM_KEYDOWN, VK_ESCAPE, true, 20, true},
+        {WM_KEYDOWN, VK_RETURN, false, 30, false}}},
+      {"other keys", true, {{WM_KEYDOWN, 'A', true, 10, false}, {WM_KEYDOWN, VK_SPACE, false, 20, false}}},
+      {"the held press without the repeat bit soon after a message of it",
+       true,
+       {{WM_KEYDOWN, VK_RETURN, false, 20, true}, {WM_KEYDOWN, VK_RETURN, true, 50, true},
+        {WM_KEYUP, VK_RETURN, false, 80, false}, {WM_KEYDOWN, VK_RETURN, false, 82, true},
+        {WM_KEYUP, VK_RETURN, false, 100, false}, {WM_KEYDOWN, VK_RETURN, false, 170, false}}},
+      {"its key-up lost, a press", true, {{WM_KEYDOWN, VK_RETURN, false, 70, false}}},
+  };
+  for (const Row& row : rows) {
+    const auto check = [&] {
+      const HeldKeyHook hook;
+      const DWORD start = GetTickCount();
+      for (const KeyStep& step : row.steps) {
+        EXPECT_EQ(Filtered(step, start), step.kept) << row.name << ": the step at " << step.after << " ms";
+      }
+    };
+    row.enterDown ? WithEnterDown(check) : check();
+  }
+}
+
+TEST(HeldKeyHook, ANestedOneLeavesTheOutersStateAlone) {
+  WithEnterDown([] {
+    const HeldKeyHook outer;
+    const DWORD start = GetTickCount();
+    wintest::SendKeyInputs({wintest::KeyInput(VK_RETURN, true)});
+    wintest::WaitUntil([] { return GetAsyncKeyState(VK_RETURN) >= 0; }, 1000);
+    {
+      const HeldKeyHook inner;
+      EXPECT_FALSE(Filtered({WM_KEYDOWN, VK_RETURN, false, 20, false}, start)) << "a press in the inner one";
+    }
+    EXPECT_TRUE(Filtered({WM_KEYDOWN, VK_RETURN, false, 40, true}, start)) << "the outer one's held press";
+  });
 }
 
 }  // namespace

@@ -35,7 +35,6 @@ TEST_F(GadgetWindowTest, ModalWaitDropsInputByAnyRoadAndQueuesACloseRequest) {
   const POINT overField{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
   const Given rows[] = {
       {"typed keys", [](HWND, HWND, HWND) { wintest::TypeText(L"xy"); }, {}},
-      {"Enter held", [](HWND, HWND, HWND) { wintest::HoldKey(VK_RETURN, 400); }, {}},
       {"a drag of the caption",
        [](HWND window, HWND, HWND) {
          RECT frame{};

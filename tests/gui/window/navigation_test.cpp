@@ -66,6 +66,34 @@ TEST_F(NavigationTest, StepsThroughTheTabStopsAndWraps) {
   }
 }
 
+// Key-downs posted with and without the repeat bit (bit 30), as a held key gives them, through
+// EventWait: Enter bound as a shortcut in a field, Enter on a focused button, Tab.
+TEST_F(NavigationTest, ARepeatedKeyDownFiresNoShortcutAndPressesNoButtonButTabMoves) {
+  ShortcutAdd(0, VK_RETURN, 3);
+  struct Row {
+    HWND focus;
+    WORD key;
+    bool repeat;
+    std::size_t shortcuts, clicks;
+    HWND focusAfter;
+  };
+  const Row rows[] = {{a_, VK_RETURN, false, 1, 0, a_}, {a_, VK_RETURN, true, 0, 0, a_},
+                      {f_, VK_RETURN, false, 0, 1, f_}, {f_, VK_RETURN, true, 0, 0, f_},
+                      {a_, VK_TAB, true, 0, 0, e_}};
+  for (const Row& row : rows) {
+    SetFocus(row.focus);
+    DiscardEvents();
+    PostMessageW(row.focus, WM_KEYDOWN, row.key, row.repeat ? 0x40000001 : 1);
+    const std::vector<Event> events = CollectEvents(100);
+    std::size_t clicks = 0;
+    for (const Event& event : OfKind(events, GadgetEvent)) clicks += event.subtype == Clicked;
+    const std::string label = Name(row.focus) + " key " + std::to_string(row.key) + (row.repeat ? " repeated" : "");
+    EXPECT_EQ(OfKind(events, MenuEvent).size(), row.shortcuts) << label << ": " << Describe(events);
+    EXPECT_EQ(clicks, row.clicks) << label << ": " << Describe(events);
+    EXPECT_EQ(GetFocus(), row.focusAfter) << label;
+  }
+}
+
 TEST_F(NavigationTest, AForwardStepFromANonTabStopMovesNothing) {
   SetFocus(noTabStop_);
   FocusNext(0);
