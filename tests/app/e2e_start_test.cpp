@@ -50,6 +50,16 @@ bool QuitWithCtrlQ(const ToolRun& run, HWND main) {
   return code == 0;
 }
 
+// A new start in these folders opens the window's frame at (x, y), and ends on Control+Q.
+void ExpectNextStartAt(const std::wstring& app, const std::wstring& work, LONG x, LONG y) {
+  ToolRun again(app, work);
+  HWND main = again.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ(x, FramePosition(main).x);
+  EXPECT_EQ(y, FramePosition(main).y);
+  EXPECT_TRUE(QuitWithCtrlQ(again, main));
+}
+
 // Who besides the user running this program, SYSTEM and the Administrators the file's DACL
 // lets in, as SID strings; and whether an allow entry names the user. The tool runs as the same
 // user as its test.
@@ -276,12 +286,7 @@ TEST_F(StartTest, ClosedWhileMinimisedKeepsWhereTheWindowStood) {
     EXPECT_EQ(0u, code);
     EXPECT_EQ(Shown(stood), Shown(PrefsOnDisk())) << "the close saved the parking place";
   }
-  ToolRun again(app_.path(), work_.path());
-  HWND main = again.WaitMainWindow();
-  ASSERT_NE(nullptr, main);
-  EXPECT_EQ(200, FramePosition(main).x);
-  EXPECT_EQ(150, FramePosition(main).y);
-  EXPECT_TRUE(QuitWithCtrlQ(again, main));
+  ExpectNextStartAt(app_.path(), work_.path(), 200, 150);
 }
 
 TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZero) {
@@ -312,12 +317,7 @@ TEST_F(StartTest, MovingSavesThePositionInPlaceAndClosingSavesItAndEndsWithCodeZ
     EXPECT_EQ(0u, code);
     EXPECT_EQ(Shown(movedAgain), Shown(PrefsOnDisk()));
   }
-  ToolRun again(app_.path(), work_.path());
-  HWND main = again.WaitMainWindow();
-  ASSERT_NE(nullptr, main);
-  EXPECT_EQ(7, FramePosition(main).x);
-  EXPECT_EQ(9, FramePosition(main).y);
-  EXPECT_TRUE(QuitWithCtrlQ(again, main));
+  ExpectNextStartAt(app_.path(), work_.path(), 7, 9);
 }
 
 TEST_F(RunningStartTest, DraggingTheCaptionSavesWhereTheWindowWasDropped) {
