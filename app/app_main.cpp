@@ -28,18 +28,21 @@ void Dispatch() {
           app.quitRequested = 1;
           break;
         case SubmitItem:
-          SubmitReboot();
+          if (EventSubtype() == Clicked) SubmitReboot();
           break;
         default:
           break;
       }
       break;
     case GadgetEvent:
+      // A button acts on its click alone: any other notification of it (one an automation tool
+      // posts, say) only informs, and passes the modal wait's refusal of what acts.
       switch (EventGadgetNumber()) {
         case SubmitButton:
-          SubmitReboot();
+          if (EventSubtype() == Clicked) SubmitReboot();
           break;
         case ResetButton:
+          if (EventSubtype() != Clicked) break;
           app.resetAnswer = MessageRequest(L"Reset Credentials", L"Do you wish to reset your admin credentials?",
                                            MB_YESNO | MB_ICONQUESTION);
           if (app.resetAnswer == IDYES) PromptCredentials();

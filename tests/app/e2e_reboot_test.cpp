@@ -285,10 +285,12 @@ TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
   wintest::PressKey(VK_RETURN);
   ASSERT_TRUE(wintest::WaitUntil([] { return ProcessRunning(L"shutdown.exe"); }, 5000)) << "shutdown.exe did not start";
 
-  // The admin, impatient: types into the focused field, presses Enter, clicks Submit.
+  // The admin, impatient: types into the focused field, presses Enter, clicks Submit; and a
+  // tool posts a notification of Submit other than its click (a double click's).
   wintest::TypeText(L"abc");
   wintest::PressKey(VK_RETURN);
   wintest::ClickScreen((submit.left + submit.right) / 2, (submit.top + submit.bottom) / 2);
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(7, BN_DOUBLECLICKED), reinterpret_cast<LPARAM>(Gadget(7)));
   wintest::MoveMouseTo((submit.left + submit.right) / 2, (submit.top + submit.bottom) / 2);
   int samples = 0, notInFront = 0, unanswered = 0;
   std::map<HCURSOR, int> shapes;
@@ -320,6 +322,7 @@ TEST_F(RebootTest, WhileShutdownRunsTheToolStaysInFrontAnswersAndTakesNoInput) {
   wintest::Pump(1500);
   EXPECT_EQ(1u, tooltest::Records().size()) << "the keys or the click given meanwhile started another restart";
   EXPECT_TRUE(FormIsReset()) << "name [" << Narrow(TextOf(Gadget(0))) << "]";
+  EXPECT_EQ(nullptr, run_->FindWindowOf(L"#32770", nullptr)) << "a box came after the run: Submit acted again";
   EXPECT_NE(wait->first, CurrentCursor()) << "still the wait cursor";
 }
 
